@@ -1,0 +1,22 @@
+// One line per codec: the type id it reads and writes, and how to make it.
+
+#include "image/CodecRegistry.h"
+#include "image/codecs/RasterBMP.h"
+
+namespace vex {
+namespace {
+
+constexpr CodecEntry kCodecs[] = {
+    {TypeBmp, &MakeCodec<RasterBMP>},
+};
+
+} // namespace
+
+CodecFactory FindCodec(uint32_t type)
+{
+    for (const auto& entry : kCodecs)
+        if (entry.type == type) return entry.make;
+    return nullptr;
+}
+
+} // namespace vex

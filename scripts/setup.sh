@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and then either runs the program's main
+# job or the whole test suite.
+#   scripts/setup.sh run    build and show what the program reads in a bitmap
+#   scripts/setup.sh test   build, run every test, then the sanitizer build
+#                           (ASan + UBSan, clang) with its tests and fuzz smoke runs
+set -euo pipefail
+mode=${1:-run}
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+packages=(
+  cmake ninja-build g++ pkg-config
+  zlib1g-dev libpng-dev libjpeg-dev libtiff-dev libopenjp2-7-dev
+  libgtest-dev libbenchmark-dev
+  python3 python3-pil imagemagick icoutils
+)
+[ "$mode" = test ] && packages+=(clang libclang-rt-14-dev)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+jobs=$(nproc 2>/dev/null || echo 2)
+
+case "$mode" in
+  run)
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build build -j "$jobs"
+    ./build/vexmira-tool info samples/vexmira-sample.bmp
+    ;;
+  test)
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build build -j "$jobs"
+    (cd build && ctest --output-on-failure -j "$jobs")
+    CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+      -DVEXMIRA_SANITIZE=ON -DVEXMIRA_FUZZ=ON
+    cmake --build build-asan -j "$jobs"
+    (cd build-asan && ctest --output-on-failure -j "$jobs")
+    ;;
+  *)
+    echo "usage: scripts/setup.sh run|test" >&2
+    exit 2
+    ;;
+esac

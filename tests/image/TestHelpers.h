@@ -1,0 +1,60 @@
+#pragma once
+// Small fixtures shared by the image tests.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "image/Raster.h"
+
+namespace vex::test {
+
+// Little-endian byte builder for hand-made file fixtures.
+struct Bytes {
+    std::vector<uint8_t> v;
+    Bytes& u8(uint32_t x)
+    {
+        v.push_back(static_cast<uint8_t>(x));
+        return *this;
+    }
+    Bytes& u16(uint32_t x) { return u8(x).u8(x >> 8); }
+    Bytes& u32(uint32_t x) { return u16(x).u16(x >> 16); }
+    Bytes& raw(const std::vector<uint8_t>& b)
+    {
+        v.insert(v.end(), b.begin(), b.end());
+        return *this;
+    }
+    Bytes& zeros(size_t n)
+    {
+        v.insert(v.end(), n, 0);
+        return *this;
+    }
+    size_t size() const { return v.size(); }
+};
+
+// The colour of every pixel, bottom row first, as red-green-blue triples.
+inline std::vector<uint8_t> RgbPixels(const Raster& img)
+{
+    std::vector<uint8_t> out;
+    for (uint32_t y = 0; y < img.GetHeight(); ++y)
+        for (uint32_t x = 0; x < img.GetWidth(); ++x) {
+            const RgbQuad c = img.GetPixelColor(x, y);
+            out.insert(out.end(), {c.red, c.green, c.blue});
+        }
+    return out;
+}
+
+inline uint32_t Crc32(const std::vector<uint8_t>& data)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    for (uint8_t b : data) {
+        crc ^= b;
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+// A fresh empty folder under the test's temporary directory.
+std::string MakeTempDir(const std::string& name);
+
+} // namespace vex::test

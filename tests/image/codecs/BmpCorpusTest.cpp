@@ -1,0 +1,79 @@
+// The bitmap sample sets as data: every file's expected outcome (decodes, with
+// its size, depth and a checksum of its pixels; or fails, with the message) is
+// listed in tests/data/bmp_corpus.tsv. Set VEXMIRA_REGENERATE_CORPUS=1 to
+// rewrite the list after a deliberate change, and review the diff.
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "image/Raster.h"
+#include "image/TestHelpers.h"
+
+namespace vex {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* kList = VEXMIRA_TEST_DATA_DIR "/bmp_corpus.tsv";
+
+std::string Outcome(const fs::path& file)
+{
+    Raster img;
+    const std::string name = file.filename().string();
+    if (!img.Load(file.string().c_str(), TypeFromName(name))) return std::string("fail\t") + img.GetLastError();
+    char line[128];
+    std::snprintf(line, sizeof line, "ok\t%ux%u\t%u\t%08x", img.GetWidth(), img.GetHeight(), unsigned{img.GetBpp()},
+                  test::Crc32(test::RgbPixels(img)));
+    return line;
+}
+
+std::vector<fs::path> CorpusFiles()
+{
+    std::vector<fs::path> files;
+    const fs::path root = fs::path(VEXMIRA_CORPUS_DIR) / "bmp";
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        if (!e.is_regular_file()) continue;
+        const std::string ext = e.path().extension().string();
+        if (ext == ".png" || ext == ".html" || ext == ".txt" || ext == ".jpg") continue; // references and notes
+        files.push_back(e.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+TEST(BmpCorpus, EveryFileHasItsExpectedOutcome)
+{
+    const fs::path root = fs::path(VEXMIRA_CORPUS_DIR);
+    if (!fs::exists(root / "bmp")) GTEST_SKIP() << "no corpus at " << root;
+    const auto files = CorpusFiles();
+    ASSERT_FALSE(files.empty());
+
+    if (std::getenv("VEXMIRA_REGENERATE_CORPUS")) {
+        std::ofstream out(kList);
+        for (const auto& f : files) out << fs::relative(f, root).string() << '\t' << Outcome(f) << '\n';
+        GTEST_SKIP() << "rewrote " << kList;
+    }
+
+    std::map<std::string, std::string> expected;
+    std::ifstream in(kList);
+    ASSERT_TRUE(in) << "missing " << kList;
+    std::string line;
+    while (std::getline(in, line)) {
+        const auto tab = line.find('\t');
+        if (tab != std::string::npos) expected[line.substr(0, tab)] = line.substr(tab + 1);
+    }
+    for (const auto& f : files) {
+        const std::string rel = fs::relative(f, root).string();
+        auto it = expected.find(rel);
+        ASSERT_NE(it, expected.end()) << rel << " is not listed";
+        EXPECT_EQ(Outcome(f), it->second) << rel;
+    }
+}
+
+} // namespace
+} // namespace vex

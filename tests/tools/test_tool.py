@@ -1,0 +1,104 @@
+#!/usr/bin/python3
+"""vexmira-tool seen from outside: exit codes, messages, info output, convert."""
+import json
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+TOOL = None
+CORPUS = os.path.join(os.path.dirname(__file__), "..", "..", "..", "shared", "corpus")
+SAMPLE = os.path.join(os.path.dirname(__file__), "..", "..", "samples", "vexmira-sample.bmp")
+
+
+def run(*args):
+    return subprocess.run([TOOL, *args], capture_output=True, text=True)
+
+
+class ToolTest(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.dir = self.tmp.name
+
+    def tearDown(self):
+        self.tmp.cleanup()
+
+    def test_usage_errors_exit_2(self):
+        for args in ([], ["frobnicate"], ["info"], ["info", "--bogus", SAMPLE], ["convert", SAMPLE],
+                     ["convert", SAMPLE, os.path.join(self.dir, "x.unknown")],
+                     ["convert", SAMPLE, os.path.join(self.dir, "x.bmp"), "--quality", "101"],
+                     ["convert", SAMPLE, os.path.join(self.dir, "x.bmp"), "--frame", "-1"],
+                     ["convert", SAMPLE, os.path.join(self.dir, "x.bmp"), "--frame", "1", "--all-frames"]):
+            with self.subTest(args=args):
+                r = run(*args)
+                self.assertEqual(r.returncode, 2, r.stderr)
+                self.assertIn("usage:", r.stderr)
+
+    def test_info_json_fields(self):
+        r = run("info", "--json", SAMPLE)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        doc = json.loads(r.stdout)
+        self.assertEqual(doc["type"], 1)
+        self.assertEqual(doc["type_name"], "Bitmaps")
+        self.assertEqual(doc["frame_count"], 1)
+        frame = doc["frames"][0]
+        self.assertEqual((frame["width"], frame["height"], frame["bpp"]), (48, 48, 8))
+        for key in ("colors_used", "transparent_index", "transparent_color", "has_alpha", "hotspot", "delay",
+                    "dpi", "offset", "frame_rect", "comment"):
+            self.assertIn(key, frame)
+        self.assertEqual(frame["dpi"], [96, 96])
+        self.assertEqual(frame["transparent_index"], -1)
+        self.assertFalse(frame["has_alpha"])
+
+    def test_info_text_and_several_files(self):
+        junk = os.path.join(self.dir, "junk.bin")
+        with open(junk, "wb") as f:
+            f.write(b"\x11" * 300)
+        r = run("info", SAMPLE, junk, os.path.join(self.dir, "missing.bmp"))
+        self.assertEqual(r.returncode, 1)
+        self.assertIn("48 x 48, 8 bpp", r.stdout)
+        self.assertIn("junk.bin: Decode: Unknown or wrong format", r.stderr)
+        self.assertIn("missing.bmp: cannot open the file", r.stderr)
+
+    def test_convert_round_trip_and_guessing(self):
+        # A bitmap named with an unknown extension is found by guessing.
+        named = os.path.join(self.dir, "picture.data")
+        out = os.path.join(self.dir, "copy.bmp")
+        with open(SAMPLE, "rb") as src, open(named, "wb") as dst:
+            dst.write(src.read())
+        r = run("convert", named, out)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        with open(SAMPLE, "rb") as a, open(out, "rb") as b:
+            self.assertEqual(a.read(), b.read())
+        r = run("convert", SAMPLE, os.path.join(self.dir, "typed.out"), "--type", "bmp", "--all-frames")
+        self.assertEqual(r.returncode, 0, r.stderr)
+
+    def test_convert_failures_keep_the_target(self):
+        target = os.path.join(self.dir, "keep.ani")
+        with open(target, "wb") as f:
+            f.write(b"precious")
+        r = run("convert", SAMPLE, target)
+        self.assertEqual(r.returncode, 1)
+        self.assertTrue(r.stderr.strip())
+        with open(target, "rb") as f:
+            self.assertEqual(f.read(), b"precious")
+        r = run("convert", os.path.join(self.dir, "none.bmp"), os.path.join(self.dir, "x.bmp"))
+        self.assertEqual(r.returncode, 1)
+        self.assertFalse(os.path.exists(os.path.join(self.dir, "x.bmp")))
+
+    def test_hostile_bitmaps_fail_cleanly(self):
+        for rel in ("bmp/bmpsuite-2.8/b/badbitcount.bmp", "bmp/bmpsuite-2.8/b/reallybig.bmp",
+                    "bmp/bmpsuite-2.8/b/shortfile.bmp"):
+            with self.subTest(rel=rel):
+                path = os.path.join(CORPUS, rel)
+                if not os.path.exists(path):
+                    self.skipTest("no corpus")
+                r = run("info", path)
+                self.assertEqual(r.returncode, 1)
+                self.assertTrue(r.stderr.strip())
+
+
+if __name__ == "__main__":
+    TOOL = sys.argv.pop(1)
+    unittest.main(verbosity=2)

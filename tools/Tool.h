@@ -1,0 +1,18 @@
+#pragma once
+// Shared pieces of the command-line tool.
+
+#include <string>
+#include <vector>
+
+#include "image/Raster.h"
+
+namespace vex::tool {
+
+// Reads every frame of a file (at least one). On failure returns false and
+// leaves the reason in error.
+bool LoadAllFrames(const std::string& path, uint32_t type, std::vector<Raster>& frames, std::string& error);
+
+// Prints the information of one file; returns false when it cannot be read.
+bool PrintInfo(const std::string& path, bool json);
+
+} // namespace vex::tool
