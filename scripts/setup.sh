@@ -41,7 +41,7 @@ case "$mode" in
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
     cmake --build build -j "$jobs"
     (cd build && ctest --output-on-failure -j "$jobs")
-    CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DVEXMIRA_SANITIZE=ON -DVEXMIRA_FUZZ=ON
     cmake --build build-asan -j "$jobs"
     (cd build-asan && ctest --output-on-failure -j "$jobs")

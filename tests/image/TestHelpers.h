@@ -44,16 +44,6 @@ inline std::vector<uint8_t> RgbPixels(const Raster& img)
     return out;
 }
 
-inline uint32_t Crc32(const std::vector<uint8_t>& data)
-{
-    uint32_t crc = 0xFFFFFFFFu;
-    for (uint8_t b : data) {
-        crc ^= b;
-        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-    }
-    return ~crc;
-}
-
 // A fresh empty folder under the test's temporary directory.
 std::string MakeTempDir(const std::string& name);
 

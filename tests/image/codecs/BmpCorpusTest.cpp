@@ -1,5 +1,5 @@
 // The bitmap sample sets as data: every file's expected outcome (decodes, with
-// its size, depth and a checksum of its pixels; or fails, with the message) is
+// its size, depth and a checksum of its pixel block; or fails, with the message) is
 // listed in tests/data/bmp_corpus.tsv. Set VEXMIRA_REGENERATE_CORPUS=1 to
 // rewrite the list after a deliberate change, and review the diff.
 
@@ -26,9 +26,12 @@ std::string Outcome(const fs::path& file)
     Raster img;
     const std::string name = file.filename().string();
     if (!img.Load(file.string().c_str(), TypeFromName(name))) return std::string("fail\t") + img.GetLastError();
+    // The whole pixel block: header, palette and rows.
+    uint64_t hash = 0xcbf29ce484222325ull;
+    for (uint64_t i = 0; i < img.GetSize(); ++i) hash = (hash ^ img.GetDIB()[i]) * 0x100000001b3ull;
     char line[128];
-    std::snprintf(line, sizeof line, "ok\t%ux%u\t%u\t%08x", img.GetWidth(), img.GetHeight(), unsigned{img.GetBpp()},
-                  test::Crc32(test::RgbPixels(img)));
+    std::snprintf(line, sizeof line, "ok\t%ux%u\t%u\t%016llx", img.GetWidth(), img.GetHeight(),
+                  unsigned{img.GetBpp()}, static_cast<unsigned long long>(hash));
     return line;
 }
 
