@@ -259,6 +259,12 @@ public:
     void Bitfield2RGB(const uint8_t* src, uint32_t redMask, uint32_t greenMask, uint32_t blueMask, uint32_t bpp);
     static uint64_t BitfieldRowBytes(uint32_t width, uint32_t bpp);
 
+    // ---- quarter turns and reversals (processing/Orientation.cpp) ----
+    bool RotateLeft(Raster* destination = nullptr);
+    bool RotateRight(Raster* destination = nullptr);
+    bool Mirror();
+    bool Flip();
+
     // ---- files and streams ----
     bool Decode(ByteStream* stream, uint32_t type);
     bool Decode(std::FILE* file, uint32_t type);
