@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "image/ByteStream.h"
 #include "image/ImageType.h"
@@ -79,6 +80,8 @@ inline constexpr size_t kLastErrorSize = 256;
 inline constexpr size_t kCommentSize = 256;
 
 class Raster;
+struct PaintTarget;
+struct IconPlanes;
 
 struct RasterInfo {
     uint32_t stride = 0;
@@ -265,6 +268,16 @@ public:
     bool Mirror();
     bool Flip();
 
+    // ---- clipboard blocks, icon planes and painting (image/Raster_Bridge.cpp, image/Bridge.h) ----
+    std::vector<uint8_t> CopyToHandle() const;
+    bool CreateFromHandle(const uint8_t* dib, uint64_t size);
+    bool MakeIcon(IconPlanes& out);
+    bool MakeCursor(IconPlanes& out);
+    bool CreateFromHICON(const IconPlanes& icon);
+    bool Draw(PaintTarget& target, int64_t x, int64_t y, int64_t width = -1, int64_t height = -1,
+              const RasterRect* clip = nullptr) const;
+    bool Stretch(PaintTarget& target, int64_t x, int64_t y, int64_t width, int64_t height) const;
+
     // ---- files and streams ----
     bool Decode(ByteStream* stream, uint32_t type);
     bool Decode(std::FILE* file, uint32_t type);
@@ -296,6 +309,7 @@ private:
     void ResetToDefaults(uint32_t type);
     uint64_t PlaneBytes() const;
     bool DecodeGuess(ByteStream* stream);
+    bool MakeIconPlanes(IconPlanes& out, bool isIcon);
 
     BitmapInfoHeader head_;
     RasterInfo info_;

@@ -15,4 +15,8 @@ bool LoadAllFrames(const std::string& path, uint32_t type, std::vector<Raster>& 
 // Prints the information of one file; returns false when it cannot be read.
 bool PrintInfo(const std::string& path, bool json);
 
+// Writes every icon group of a program or library as OUTDIR/NAME-INDEX.ico;
+// returns the exit status.
+int Extract(const std::string& program, const std::string& outDir);
+
 } // namespace vex::tool

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "image/ImageType.h"
+#include "image/ProgramIcons.h"
 #include "tools/Tool.h"
 
 namespace vex::tool {
@@ -115,8 +116,39 @@ bool LoadAllFrames(const std::string& path, uint32_t type, std::vector<Raster>& 
     return true;
 }
 
+// Programs and libraries: the icon groups they hold, each with its images.
+bool PrintProgramInfo(const std::string& path, bool json)
+{
+    std::vector<ProgramIconGroup> groups;
+    std::string error;
+    if (!ReadProgramIcons(path.c_str(), groups, error)) {
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    if (json) std::printf("{\"file\": %s, \"type\": 0, \"icon_groups\": [", JsonString(path).c_str());
+    else std::printf("%s: program or library, %zu icon group%s\n", path.c_str(), groups.size(), groups.size() == 1 ? "" : "s");
+    for (size_t g = 0; g < groups.size(); ++g) {
+        Raster first;
+        const bool ok = first.LoadResource(groups[g].ico.data(), groups[g].ico.size(), TypeIco);
+        const int count = ok ? first.GetNumFrames() : 0;
+        if (json) std::printf("%s{\"index\": %zu, \"name\": %s, \"images\": [", g ? ", " : "", g, JsonString(groups[g].name).c_str());
+        else std::printf("  group %zu (%s): %d image%s\n", g, groups[g].name.c_str(), count, count == 1 ? "" : "s");
+        for (int i = 0; i < count; ++i) {
+            Raster img;
+            img.SetFrame(i);
+            if (!img.LoadResource(groups[g].ico.data(), groups[g].ico.size(), TypeIco)) continue;
+            if (json) std::printf("%s[%u, %u, %u]", i ? ", " : "", img.GetWidth(), img.GetHeight(), unsigned{img.GetBpp()});
+            else std::printf("    image %d: %u x %u, %u bpp\n", i, img.GetWidth(), img.GetHeight(), unsigned{img.GetBpp()});
+        }
+        if (json) std::printf("]}");
+    }
+    if (json) std::printf("]}\n");
+    return true;
+}
+
 bool PrintInfo(const std::string& path, bool json)
 {
+    if (IsProgramFileName(path)) return PrintProgramInfo(path, json);
     std::vector<Raster> frames;
     std::string error;
     if (!LoadAllFrames(path, TypeFromName(path), frames, error)) {

@@ -1,6 +1,7 @@
 // vexmira-tool: the command-line face of the image core.
 //   info [--json] FILE...
 //   convert IN OUT [--frame N] [--all-frames] [--type EXT] [--quality Q]
+//   extract PROGRAM OUTDIR
 // Exit status: 0 success, 1 failure (reason on standard error), 2 usage error.
 
 #include <cstdio>
@@ -25,7 +26,8 @@ int Usage(const char* message = nullptr)
     if (message) std::fprintf(stderr, "vexmira-tool: %s\n", message);
     std::fprintf(stderr,
                  "usage: vexmira-tool info [--json] FILE...\n"
-                 "       vexmira-tool convert IN OUT [--frame N] [--all-frames] [--type EXT] [--quality Q]\n");
+                 "       vexmira-tool convert IN OUT [--frame N] [--all-frames] [--type EXT] [--quality Q]\n"
+                 "       vexmira-tool extract PROGRAM OUTDIR\n");
     return kUsage;
 }
 
@@ -108,7 +110,8 @@ int Convert(int argc, char** argv)
     if (quality >= 0)
         for (auto& f : frames) f.SetJpegQuality(static_cast<uint8_t>(quality));
 
-    if (frames.size() == 1) {
+    // Animated cursors are written only as frame lists, even of one frame.
+    if (frames.size() == 1 && outType != TypeAni) {
         if (!frames[0].Save(out.c_str(), outType)) {
             std::fprintf(stderr, "%s: %s\n", out.c_str(), frames[0].GetLastError()[0] ? frames[0].GetLastError() : "cannot write the file");
             return kFailed;
@@ -143,6 +146,7 @@ int main(int argc, char** argv)
     const std::string command = argv[1];
     if (command == "info") return Info(argc - 2, argv + 2);
     if (command == "convert") return Convert(argc - 2, argv + 2);
+    if (command == "extract") return argc == 4 ? tool::Extract(argv[2], argv[3]) : Usage("extract needs PROGRAM and OUTDIR");
     if (command == "--help" || command == "-h" || command == "help") {
         Usage();
         return kOk;

@@ -2,12 +2,17 @@
 
 #include "image/CodecRegistry.h"
 #include "image/codecs/RasterBMP.h"
+#include "image/codecs/RasterANI.h"
+#include "image/codecs/RasterICO.h"
 
 namespace vex {
 namespace {
 
 constexpr CodecEntry kCodecs[] = {
     {TypeBmp, &MakeCodec<RasterBMP>},
+    {TypeIco, &MakeCodec<RasterICO>},
+    {TypeCur, &MakeCodec<RasterCUR>},
+    {TypeAni, &MakeCodec<RasterANI>},
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 """vexmira-tool seen from outside: exit codes, messages, info output, convert."""
 import json
 import os
+import struct
 import subprocess
 import sys
 import tempfile
@@ -10,6 +11,15 @@ import unittest
 TOOL = None
 CORPUS = os.path.join(os.path.dirname(__file__), "..", "..", "..", "shared", "corpus")
 SAMPLE = os.path.join(os.path.dirname(__file__), "..", "..", "samples", "vexmira-sample.bmp")
+
+
+def write_bmp24(path, width, height):
+    stride = (width * 3 + 3) // 4 * 4
+    pixels = bytes(stride * height)
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 0, 0, 0, 0)
+    with open(path, "wb") as f:
+        f.write(header + info + pixels)
 
 
 def run(*args):
@@ -75,10 +85,13 @@ class ToolTest(unittest.TestCase):
         self.assertEqual(r.returncode, 0, r.stderr)
 
     def test_convert_failures_keep_the_target(self):
+        # A picture larger than any cursor can hold: the animated-cursor writer refuses it.
+        big = os.path.join(self.dir, "big.bmp")
+        write_bmp24(big, 300, 300)
         target = os.path.join(self.dir, "keep.ani")
         with open(target, "wb") as f:
             f.write(b"precious")
-        r = run("convert", SAMPLE, target)
+        r = run("convert", big, target)
         self.assertEqual(r.returncode, 1)
         self.assertTrue(r.stderr.strip())
         with open(target, "rb") as f:
