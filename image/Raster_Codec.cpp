@@ -84,8 +84,13 @@ bool Raster::Load(const char* fileName, uint32_t type)
         std::unique_ptr<Raster> codec = make();
         codec->Copy(*this, true, true, true);
         const bool ok = codec->DecodeFile(fileName);
-        if (ok) Copy(*codec, true, true, true);
-        else SetLastError(codec->GetLastError());
+        if (ok) {
+            Copy(*codec, true, true, true);
+        } else {
+            SetLastError(codec->GetLastError());
+            // A caller tells a step past the end from an unreadable file.
+            SetNumFrames(codec->GetNumFrames());
+        }
         return ok;
     }
     if (type != TypeUnknown && type <= kLastImageType) {

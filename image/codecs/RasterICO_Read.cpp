@@ -112,7 +112,7 @@ bool RasterICO::DecodeEntry(ByteStream* stream, int64_t p0, const IconDirEntry& 
         width = static_cast<uint32_t>(headWidth);
         height = static_cast<uint32_t>(headHeight);
     }
-    if (!Create(width, height, bitCount, GetType())) return false;
+    if (!Create(width, height, bitCount, CodecType())) return false;
     std::vector<uint8_t> mask;
     const bool pixelsHaveAlpha = bitCount == 32;
     if (!ReadBitmapPlanes(stream, bitCount, mask)) return false;
@@ -252,9 +252,8 @@ bool RasterICO::DecodePngEntry(ByteStream* stream, int64_t p0, const IconDirEntr
     if (!stream->Seek(start, 0) || !stream->ReadExact(data.data(), data.size())) return Fail("Icon PNG image is truncated");
     Raster png;
     if (!vex::DecodePngEntry(data.data(), data.size(), png)) return Fail(png.GetLastError());
-    const uint32_t type = GetType();
     Transfer(png);
-    SetType(type);
+    SetType(CodecType());
     return true;
 }
 
