@@ -133,8 +133,11 @@ bool RasterICO::EncodeFrames(ByteStream* stream, Raster* const* frames, int coun
             Put16(dir, img.GetHotspotX());
             Put16(dir, img.GetHotspotY());
         } else {
+            // The entry states the depth of the stored pixels: readers such as
+            // Pillow take the alpha channel only from an entry that says 32.
+            const bool asAlpha = img.GetBpp() == 24 && img.AlphaIsValid();
             Put16(dir, large ? 1 : 0);
-            Put16(dir, large ? 32 : img.GetBpp());
+            Put16(dir, large || asAlpha ? 32 : img.GetBpp());
         }
         Put32(dir, static_cast<uint32_t>(blocks[i].size()));
         if (offset > UINT32_MAX) return Fail("Can't save this image as icon");

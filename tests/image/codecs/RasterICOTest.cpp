@@ -308,7 +308,7 @@ TEST(RasterICO, WriterLayoutOfTwentyFourBitsWithAlpha)
     EXPECT_EQ(bytes[6], 5);
     EXPECT_EQ(bytes[7], 3);
     EXPECT_EQ(Le16(bytes, 10), 0);  // planes
-    EXPECT_EQ(Le16(bytes, 12), 24); // entry bit count: the image depth
+    EXPECT_EQ(Le16(bytes, 12), 32); // entry bit count: the stored depth, so other readers keep the alpha
     const uint32_t maskBytes = 3 * 4;
     EXPECT_EQ(Le32(bytes, 14), 40 + 4 * 5 * 3 + maskBytes);
     EXPECT_EQ(Le32(bytes, 18), 22u);
