@@ -88,6 +88,14 @@ TEST(CodecDispatch, UnknownTypesAndTheAnimatedCursorId)
     EXPECT_STREQ(img.GetLastError(), "Decode: Unknown or wrong format");
 }
 
+TEST(CodecDispatch, GuessingOrder)
+{
+    // Bitmap first, then JPEG, cursor, icon, GIF, PNG, TIFF, Targa, PCX, WBMP,
+    // metafile and last the JPEG-2000 family; animated cursors never.
+    const std::vector<uint32_t> want = {1, 3, 6, 5, 2, 4, 7, 8, 9, 10, 11, 12};
+    EXPECT_EQ(std::vector<uint32_t>(std::begin(kGuessOrder), std::end(kGuessOrder)), want);
+}
+
 TEST(CodecDispatch, WriterChecks)
 {
     Raster img = SmallImage();
