@@ -11,6 +11,7 @@ import unittest
 TOOL = None
 CORPUS = os.path.join(os.path.dirname(__file__), "..", "..", "..", "shared", "corpus")
 SAMPLE = os.path.join(os.path.dirname(__file__), "..", "..", "samples", "vexmira-sample.bmp")
+PROGRAMS = os.path.join(os.path.dirname(__file__), "..", "..", "fuzz", "seeds", "exe")
 
 
 def write_bmp24(path, width, height):
@@ -99,6 +100,40 @@ class ToolTest(unittest.TestCase):
         r = run("convert", os.path.join(self.dir, "none.bmp"), os.path.join(self.dir, "x.bmp"))
         self.assertEqual(r.returncode, 1)
         self.assertFalse(os.path.exists(os.path.join(self.dir, "x.bmp")))
+
+    def test_icons_cursors_and_animated_cursors_convert(self):
+        ico, cur, ani, back = (os.path.join(self.dir, n) for n in ("a.ico", "b.cur", "c.ani", "d.ico"))
+        self.assertEqual(run("convert", SAMPLE, ico).returncode, 0)
+        self.assertEqual(run("convert", ico, cur).returncode, 0)
+        r = run("convert", cur, ani)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        for path, type_id in ((ico, 5), (cur, 6), (ani, 17)):
+            with self.subTest(path=os.path.basename(path)):
+                r = run("info", "--json", path)
+                self.assertEqual(r.returncode, 0, r.stderr)
+                doc = json.loads(r.stdout)
+                self.assertEqual(doc["type"], type_id)
+                self.assertEqual((doc["frames"][0]["width"], doc["frames"][0]["height"]), (48, 48))
+        # Every step of an animated cursor back into one multi-image icon.
+        steps = os.path.join(CORPUS, "generated", "ani", "good", "gen1-1.ani")
+        if os.path.exists(steps):
+            r = run("convert", steps, back, "--all-frames")
+            self.assertEqual(r.returncode, 0, r.stderr)
+            self.assertEqual(json.loads(run("info", "--json", back).stdout)["frame_count"],
+                             json.loads(run("info", "--json", steps).stdout)["frame_count"])
+
+    def test_extract_writes_each_icon_group(self):
+        program = os.path.join(PROGRAMS, "pe32.exe")
+        r = run("extract", program, self.dir)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(sorted(os.listdir(self.dir)), ["pe32-0.ico", "pe32-1.ico", "pe32-2.ico"])
+        doc = json.loads(run("info", "--json", os.path.join(self.dir, "pe32-0.ico")).stdout)
+        self.assertEqual(doc["frame_count"], 2)
+        doc = json.loads(run("info", "--json", program).stdout)
+        self.assertEqual([g["name"] for g in doc["icon_groups"]], ["MAINICON", "#2", "#5"])
+        self.assertEqual(run("extract", SAMPLE, self.dir).returncode, 1)
+        self.assertEqual(run("extract", program).returncode, 2)
+        self.assertEqual(run("extract", program, os.path.join(self.dir, "missing")).returncode, 1)
 
     def test_hostile_bitmaps_fail_cleanly(self):
         for rel in ("bmp/bmpsuite-2.8/b/badbitcount.bmp", "bmp/bmpsuite-2.8/b/reallybig.bmp",
