@@ -2,12 +2,14 @@
 
 #include "image/CodecRegistry.h"
 #include "image/codecs/RasterBMP.h"
+#include "image/codecs/RasterPNG.h"
 
 namespace vex {
 namespace {
 
 constexpr CodecEntry kCodecs[] = {
     {TypeBmp, &MakeCodec<RasterBMP>},
+    {TypePng, &MakeCodec<RasterPNG>},
 };
 
 } // namespace
