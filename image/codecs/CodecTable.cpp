@@ -4,6 +4,7 @@
 #include "image/codecs/RasterBMP.h"
 #include "image/codecs/RasterANI.h"
 #include "image/codecs/RasterICO.h"
+#include "image/codecs/RasterPNG.h"
 
 namespace vex {
 namespace {
@@ -13,6 +14,7 @@ constexpr CodecEntry kCodecs[] = {
     {TypeIco, &MakeCodec<RasterICO>},
     {TypeCur, &MakeCodec<RasterCUR>},
     {TypeAni, &MakeCodec<RasterANI>},
+    {TypePng, &MakeCodec<RasterPNG>},
 };
 
 } // namespace
