@@ -374,5 +374,40 @@ TEST(RasterICO, EncodeWritesOneImageThroughTheRegistry)
     EXPECT_FALSE(img.Encode(static_cast<ByteStream*>(nullptr), TypeCur));
 }
 
+// Images 256 pixels on a side go in as PNG streams with size bytes 0, and
+// come back with their alpha and, for cursors, their hotspot.
+TEST(RasterICO, Images256PixelsWideAreWrittenAsPngEntries)
+{
+    Raster big = Pattern(256, 256, 24, true, -1), wide = Pattern(256, 16, 8, false, -1), small = Pattern(16, 16, 4, false, -1);
+    big.SetHotspot(200, 17);
+    for (uint32_t type : {uint32_t{TypeIco}, uint32_t{TypeCur}}) {
+        const auto bytes = EncodeFrames(type, {&small, &big, &wide});
+        ASSERT_FALSE(bytes.empty());
+        const size_t entry = 6 + 16;
+        EXPECT_EQ(bytes[entry], 0);
+        EXPECT_EQ(bytes[entry + 1], 0);
+        const uint32_t offset = Le32(bytes, entry + 12);
+        EXPECT_EQ(std::memcmp(&bytes[offset], "\x89PNG", 4), 0);
+        EXPECT_EQ(Le32(bytes, entry + 8), Le32(bytes, entry + 16 + 12) - offset); // byte count of the stream
+        for (int frame : {1, 2}) {
+            Raster want = frame == 1 ? big : wide;
+            if (type == TypeIco) want.SetHotspot(0, 0);
+            Raster got;
+            ASSERT_TRUE(DecodeBytes(got, bytes, type, frame)) << got.GetLastError();
+            EXPECT_EQ(got.GetType(), type);
+            EXPECT_EQ(got.GetWidth(), 256u);
+            EXPECT_EQ(got.GetHotspotX(), want.GetHotspotX());
+            EXPECT_EQ(got.GetHotspotY(), want.GetHotspotY());
+            for (uint32_t y = 0; y < want.GetHeight(); ++y)
+                for (uint32_t x = 0; x < 256; ++x) {
+                    RgbQuad a = want.GetPixelColor(x, y), b = got.GetPixelColor(x, y);
+                    if (!want.AlphaIsValid()) a.reserved = 255;
+                    if (!got.AlphaIsValid()) b.reserved = 255;
+                    ASSERT_EQ(a, b) << "frame " << frame << " at " << x << "," << y;
+                }
+        }
+    }
+}
+
 } // namespace
 } // namespace vex

@@ -181,7 +181,8 @@ class Interop(unittest.TestCase):
         # through our reader and writer; Pillow's view of the source is the truth.
         for rel in ("generated/ico/good/gen1-16-24-32-48-64.ico", "generated/ico/good/gen1-20-40.ico",
                     "generated/ico/good/gen1-72-96-128.ico", "ico/pillow/python.ico", "ico/pillow/hopper.ico",
-                    "ico/imagemagick/ImageMagick.ico", "ico/wuffs/hippopotamus.regular.ico"):
+                    "ico/imagemagick/ImageMagick.ico", "ico/wuffs/hippopotamus.regular.ico",
+                    "generated/ico/good/gen1-16-32-48-256.ico", "ico/pillow/pillow.ico"):
             with self.subTest(rel=rel):
                 src = os.path.join(CORPUS, rel)
                 ours = self.path(os.path.basename(rel))
