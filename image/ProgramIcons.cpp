@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <new>
 #include <optional>
 
 #include "image/Limits.h"
@@ -311,9 +312,7 @@ bool ReadNe(const View& file, uint64_t ne, std::vector<ProgramIconGroup>& groups
     return true;
 }
 
-} // namespace
-
-bool ReadProgramIcons(const uint8_t* data, uint64_t size, std::vector<ProgramIconGroup>& groups, std::string& error)
+bool ReadProgram(const uint8_t* data, uint64_t size, std::vector<ProgramIconGroup>& groups, std::string& error)
 {
     groups.clear();
     const View file(data, size);
@@ -326,6 +325,19 @@ bool ReadProgramIcons(const uint8_t* data, uint64_t size, std::vector<ProgramIco
     if (sig16 && *sig16 == 0x454E) return ReadNe(file, *lfanew, groups, error);
     error = "not a Windows program or library";
     return false;
+}
+
+} // namespace
+
+bool ReadProgramIcons(const uint8_t* data, uint64_t size, std::vector<ProgramIconGroup>& groups, std::string& error)
+{
+    try {
+        return ReadProgram(data, size, groups, error);
+    } catch (const std::bad_alloc&) {
+        groups.clear();
+        error = "Can't allocate memory";
+        return false;
+    }
 }
 
 bool ReadProgramIcons(const char* fileName, std::vector<ProgramIconGroup>& groups, std::string& error)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <numeric>
 
 #include "image/Limits.h"
@@ -118,6 +119,15 @@ bool RasterANI::ReadList(ByteStream* stream, uint64_t listBytes, std::vector<int
 
 bool RasterANI::DecodeRiff(ByteStream* stream)
 {
+    try {
+        return ReadRiff(stream);
+    } catch (const std::bad_alloc&) {
+        return Fail("Can't allocate memory");
+    }
+}
+
+bool RasterANI::ReadRiff(ByteStream* stream)
+{
     cache_.clear();
     header_ = AniHeader{};
     title_[0] = author_[0] = '\0';
@@ -208,6 +218,15 @@ bool RasterANI::BuildFrame(const std::vector<uint8_t>& chunk)
 }
 
 bool RasterANI::EncodeFrames(ByteStream* stream, Raster* const* frames, int count)
+{
+    try {
+        return WriteFrames(stream, frames, count);
+    } catch (const std::bad_alloc&) {
+        return Fail("Can't allocate memory");
+    }
+}
+
+bool RasterANI::WriteFrames(ByteStream* stream, Raster* const* frames, int count)
 {
     if (!frames || count <= 0) return Fail("No valid image");
     if (!stream) return Fail("null file handler");

@@ -57,6 +57,8 @@ private:
     int AddIcon(std::vector<uint8_t>&& bytes);
     bool ReadList(ByteStream* stream, uint64_t listBytes, std::vector<int>& iconOrder);
     bool BuildFrame(const std::vector<uint8_t>& chunk);
+    bool ReadRiff(ByteStream* stream);
+    bool WriteFrames(ByteStream* stream, Raster* const* frames, int count);
 
     AniHeader header_;
     std::vector<IconEntry> cache_;

@@ -52,6 +52,7 @@ private:
     bool ReadBitmapPlanes(ByteStream* stream, uint32_t bitCount, std::vector<uint8_t>& mask);
     void ApplyMask(const std::vector<uint8_t>& mask, bool fromAlphaPixels);
     bool Fail(const char* message);
+    bool WriteFrames(ByteStream* stream, Raster* const* frames, int count);
     uint32_t CodecType() const { return dirType_ == kIconDirCursor ? TypeCur : TypeIco; }
 
     uint16_t dirType_;

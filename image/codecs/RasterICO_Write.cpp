@@ -1,6 +1,7 @@
 // Writing a list of images as one icon or cursor file.
 
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "image/Limits.h"
@@ -92,6 +93,16 @@ bool RasterICO::EncodeStream(ByteStream* stream)
 }
 
 bool RasterICO::EncodeFrames(ByteStream* stream, Raster* const* frames, int count)
+{
+    // The blocks are built in memory first; a list too large for it fails cleanly.
+    try {
+        return WriteFrames(stream, frames, count);
+    } catch (const std::bad_alloc&) {
+        return Fail("Can't allocate memory");
+    }
+}
+
+bool RasterICO::WriteFrames(ByteStream* stream, Raster* const* frames, int count)
 {
     if (!frames || count <= 0) return Fail("No valid image");
     if (!stream) return Fail("null file handler");
