@@ -15,4 +15,7 @@ bool LoadAllFrames(const std::string& path, uint32_t type, std::vector<Raster>& 
 // Prints the information of one file; returns false when it cannot be read.
 bool PrintInfo(const std::string& path, bool json);
 
+// vexmira-tool apply: runs an operation of the operation table on a file.
+int Apply(int argc, char** argv);
+
 } // namespace vex::tool

@@ -1,6 +1,7 @@
 // vexmira-tool: the command-line face of the image core.
 //   info [--json] FILE...
 //   convert IN OUT [--frame N] [--all-frames] [--type EXT] [--quality Q]
+//   apply IN OUT OPERATION [PARAM...] [--frame N]; apply --list
 // Exit status: 0 success, 1 failure (reason on standard error), 2 usage error.
 
 #include <cstdio>
@@ -25,7 +26,8 @@ int Usage(const char* message = nullptr)
     if (message) std::fprintf(stderr, "vexmira-tool: %s\n", message);
     std::fprintf(stderr,
                  "usage: vexmira-tool info [--json] FILE...\n"
-                 "       vexmira-tool convert IN OUT [--frame N] [--all-frames] [--type EXT] [--quality Q]\n");
+                 "       vexmira-tool convert IN OUT [--frame N] [--all-frames] [--type EXT] [--quality Q]\n"
+                 "       vexmira-tool apply IN OUT OPERATION [PARAM...] [--frame N] | apply --list\n");
     return kUsage;
 }
 
@@ -143,6 +145,7 @@ int main(int argc, char** argv)
     const std::string command = argv[1];
     if (command == "info") return Info(argc - 2, argv + 2);
     if (command == "convert") return Convert(argc - 2, argv + 2);
+    if (command == "apply") return tool::Apply(argc - 2, argv + 2);
     if (command == "--help" || command == "-h" || command == "help") {
         Usage();
         return kOk;
