@@ -58,41 +58,50 @@ RgbQuad Raster::HslToRgb(RgbQuad hsl)
     return RgbQuad{b, g, r, 0};
 }
 
+// The linear conversions are evaluated exactly in integers (the constants
+// have at most six decimals), so truncation never drops a value that is
+// whole in exact arithmetic: a grey keeps its value through YUV and back.
+namespace {
+
+uint8_t ExactTrunc(int64_t numerator, int64_t scale)
+{
+    return proc::Clamp255(numerator / scale); // division truncates toward zero
+}
+
+} // namespace
+
 RgbQuad Raster::RgbToYuv(RgbQuad c)
 {
-    const double r = c.red, g = c.green, b = c.blue;
-    const double y = std::trunc(0.299 * r + 0.587 * g + 0.114 * b);
-    const uint8_t u = ClampTrunc((b - y) * 0.565 + 128);
-    const uint8_t v = ClampTrunc((r - y) * 0.713 + 128);
-    return RgbQuad{v, u, ClampTrunc(y), 0};
+    const int64_t r = c.red, g = c.green, b = c.blue;
+    const int64_t y = (299 * r + 587 * g + 114 * b) / 1000;
+    const uint8_t u = ExactTrunc((b - y) * 565 + 128000, 1000);
+    const uint8_t v = ExactTrunc((r - y) * 713 + 128000, 1000);
+    return RgbQuad{v, u, proc::Clamp255(y), 0};
 }
 
 RgbQuad Raster::YuvToRgb(RgbQuad yuv)
 {
-    const double y = yuv.red, u = yuv.green - 128.0, v = yuv.blue - 128.0;
-    const uint8_t r = ClampTrunc(y + 1.403 * v);
-    const uint8_t g = ClampTrunc(y - 0.344 * u - 0.714 * v);
-    const uint8_t b = ClampTrunc(y + 1.770 * u);
-    return RgbQuad{b, g, r, 0};
+    const int64_t y = yuv.red * int64_t{1000}, u = yuv.green - 128, v = yuv.blue - 128;
+    return RgbQuad{ExactTrunc(y + 1770 * u, 1000), ExactTrunc(y - 344 * u - 714 * v, 1000),
+                   ExactTrunc(y + 1403 * v, 1000), 0};
 }
 
 RgbQuad Raster::YiqToRgb(RgbQuad yiq)
 {
-    const double y = yiq.red, i = yiq.green - 128.0, q = yiq.blue - 128.0;
-    const uint8_t r = ClampTrunc(y + 0.956 * i + 0.621 * q);
-    const uint8_t g = ClampTrunc(y - 0.273 * i - 0.647 * q);
-    const uint8_t b = ClampTrunc(y - 1.104 * i + 1.701 * q);
-    return RgbQuad{b, g, r, 0};
+    const int64_t y = yiq.red * int64_t{1000}, i = yiq.green - 128, q = yiq.blue - 128;
+    return RgbQuad{ExactTrunc(y - 1104 * i + 1701 * q, 1000), ExactTrunc(y - 273 * i - 647 * q, 1000),
+                   ExactTrunc(y + 956 * i + 621 * q, 1000), 0};
 }
 
 RgbQuad Raster::XyzToRgb(RgbQuad xyz)
 {
-    constexpr double k = 1.088751;
-    const double x = xyz.red, y = xyz.green, z = xyz.blue;
-    const uint8_t r = ClampTrunc(3.240479 * x - 1.53715 * y - 0.498535 * z * k);
-    const uint8_t g = ClampTrunc(-0.969256 * x + 1.875992 * y + 0.041556 * z * k);
-    const uint8_t b = ClampTrunc(0.055648 * x - 0.204043 * y + 1.057311 * z * k);
-    return RgbQuad{b, g, r, 0};
+    // Weights scaled by 10^6; the Z weight also carries k = 1.088751.
+    constexpr int64_t M = 1000000, k = 1088751;
+    const int64_t x = xyz.red, y = xyz.green, z = xyz.blue;
+    const int64_t r = 3240479 * M * x - 1537150 * M * y - 498535 * k * z;
+    const int64_t g = -969256 * M * x + 1875992 * M * y + 41556 * k * z;
+    const int64_t b = 55648 * M * x - 204043 * M * y + 1057311 * k * z;
+    return RgbQuad{ExactTrunc(b, M * M), ExactTrunc(g, M * M), ExactTrunc(r, M * M), 0};
 }
 
 } // namespace vex
