@@ -126,43 +126,87 @@ bool Raster::Resize(int32_t newWidth, int32_t newHeight, int method, Raster* des
         return false;
     const bool paletted = GetNumColors() != 0;
 
+    // Column positions and weights depend only on x, row ones only on y:
+    // computed once, with the same single-precision values per pixel.
+    // row is GetBits(y) for a 24-bit source (rows looked up once per line).
+    auto rowOf = [&](int64_t y) { return paletted ? nullptr : GetBits(static_cast<uint32_t>(y)); };
+    auto sample = [&](const uint8_t* row, int64_t x, int64_t y) {
+        if (paletted) return GetPixelColor(x, y);
+        const uint8_t* p = row + 3 * x;
+        return RgbQuad{p[0], p[1], p[2], 0};
+    };
+    auto store = [&](int64_t x, int64_t y, RgbQuad c) {
+        if (paletted) return out.SetPixelColor(x, y, c);
+        uint8_t* p = out.GetBits(static_cast<uint32_t>(y)) + 3 * x;
+        p[0] = c.blue, p[1] = c.green, p[2] = c.red;
+    };
+
     if (method == NearestPixel) {
+        std::vector<int64_t> sx(static_cast<size_t>(newWidth));
+        for (int64_t x = 0; x < newWidth; ++x) sx[x] = static_cast<int64_t>(static_cast<float>(x) * xScale);
         for (int64_t y = 0; y < newHeight; ++y) {
             SetProgress(Percent(y, newHeight));
             if (GetEscape()) return false;
             const auto sy = static_cast<int64_t>(static_cast<float>(y) * yScale);
-            for (int64_t x = 0; x < newWidth; ++x)
-                out.SetPixelColor(x, y, GetPixelColor(static_cast<int64_t>(static_cast<float>(x) * xScale), sy));
+            const uint8_t* row = rowOf(sy);
+            for (int64_t x = 0; x < newWidth; ++x) store(x, y, sample(row, sx[x], sy));
         }
     } else if (method == Bicubic) {
+        struct Column {
+            int64_t sx[4];
+            float w[4];
+        };
+        std::vector<Column> cols(static_cast<size_t>(newWidth));
+        for (int64_t x = 0; x < newWidth; ++x) {
+            const float fx = static_cast<float>(x) * xScale - 0.5f;
+            const auto ix = static_cast<int64_t>(std::floor(fx));
+            const float b = fx - std::floor(fx);
+            for (int n = -1; n <= 2; ++n) {
+                cols[x].sx[n + 1] = std::clamp<int64_t>(ix + n, 0, w - 1);
+                cols[x].w[n + 1] = BSplineWeight(b - static_cast<float>(n));
+            }
+        }
         for (int64_t y = 0; y < newHeight; ++y) {
             SetProgress(Percent(y, newHeight));
             if (GetEscape()) return false;
             const float fy = static_cast<float>(y) * yScale - 0.5f;
             const auto iy = static_cast<int64_t>(std::floor(fy));
             const float a = fy - std::floor(fy);
+            int64_t sy[4];
+            float wm[4];
+            const uint8_t* rows[4];
+            for (int m = -1; m <= 2; ++m) {
+                sy[m + 1] = std::clamp<int64_t>(iy + m, 0, h - 1);
+                wm[m + 1] = BSplineWeight(static_cast<float>(m) - a);
+                rows[m + 1] = rowOf(sy[m + 1]);
+            }
             for (int64_t x = 0; x < newWidth; ++x) {
-                const float fx = static_cast<float>(x) * xScale - 0.5f;
-                const auto ix = static_cast<int64_t>(std::floor(fx));
-                const float b = fx - std::floor(fx);
+                const Column& col = cols[x];
                 float r = 0, g = 0, bl = 0;
-                for (int m = -1; m <= 2; ++m) {
-                    const int64_t sy = std::clamp<int64_t>(iy + m, 0, h - 1);
-                    const float wm = BSplineWeight(static_cast<float>(m) - a);
-                    for (int n = -1; n <= 2; ++n) {
-                        const float wgt = wm * BSplineWeight(b - static_cast<float>(n));
-                        const RgbQuad c = GetPixelColor(std::clamp<int64_t>(ix + n, 0, w - 1), sy);
+                for (int m = 0; m < 4; ++m)
+                    for (int n = 0; n < 4; ++n) {
+                        const float wgt = wm[m] * col.w[n];
+                        const RgbQuad c = sample(rows[m], col.sx[n], sy[m]);
                         r += wgt * c.red;
                         g += wgt * c.green;
                         bl += wgt * c.blue;
                     }
-                }
-                out.SetPixelColor(x, y, MakeRgb(FloatToByte(r), FloatToByte(g), FloatToByte(bl)));
+                store(x, y, MakeRgb(FloatToByte(r), FloatToByte(g), FloatToByte(bl)));
             }
         }
     } else if (newWidth < w && newHeight < h && !paletted) {
         if (!ShrinkByArea(*this, out, xScale, yScale)) return false;
     } else {
+        struct Column {
+            int64_t ix, ix1;
+            float dx;
+        };
+        std::vector<Column> cols(static_cast<size_t>(newWidth));
+        for (int64_t x = 0; x < newWidth; ++x) {
+            const float fX = static_cast<float>(x) * xScale;
+            const auto ix = static_cast<int64_t>(fX);
+            cols[x] = Column{ix, std::min(w - 1, ix + 1), fX - static_cast<float>(ix)};
+        }
         for (int64_t y = 0; y < newHeight; ++y) {
             SetProgress(Percent(y, newHeight));
             if (GetEscape()) return false;
@@ -170,20 +214,18 @@ bool Raster::Resize(int32_t newWidth, int32_t newHeight, int method, Raster* des
             const auto iy = static_cast<int64_t>(fY);
             const int64_t iy1 = std::min(h - 1, iy + 1);
             const float dy = fY - static_cast<float>(iy);
+            const uint8_t* row0 = rowOf(iy);
+            const uint8_t* row1 = rowOf(iy1);
             for (int64_t x = 0; x < newWidth; ++x) {
-                const float fX = static_cast<float>(x) * xScale;
-                const auto ix = static_cast<int64_t>(fX);
-                const int64_t ix1 = std::min(w - 1, ix + 1);
-                const float dx = fX - static_cast<float>(ix);
-                const RgbQuad c00 = GetPixelColor(ix, iy), c10 = GetPixelColor(ix1, iy);
-                const RgbQuad c01 = GetPixelColor(ix, iy1), c11 = GetPixelColor(ix1, iy1);
+                const float dx = cols[x].dx;
+                const RgbQuad c00 = sample(row0, cols[x].ix, iy), c10 = sample(row0, cols[x].ix1, iy);
+                const RgbQuad c01 = sample(row1, cols[x].ix, iy1), c11 = sample(row1, cols[x].ix1, iy1);
                 auto mix = [&](uint8_t p00, uint8_t p10, uint8_t p01, uint8_t p11) {
                     return FloatToByte((1 - dx) * ((1 - dy) * p00 + dy * p01) + dx * ((1 - dy) * p10 + dy * p11));
                 };
-                out.SetPixelColor(x, y,
-                                  MakeRgb(mix(c00.red, c10.red, c01.red, c11.red),
-                                          mix(c00.green, c10.green, c01.green, c11.green),
-                                          mix(c00.blue, c10.blue, c01.blue, c11.blue)));
+                store(x, y,
+                      MakeRgb(mix(c00.red, c10.red, c01.red, c11.red), mix(c00.green, c10.green, c01.green, c11.green),
+                              mix(c00.blue, c10.blue, c01.blue, c11.blue)));
             }
         }
     }
