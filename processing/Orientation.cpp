@@ -89,6 +89,7 @@ bool Raster::Flip()
     if (!MakeLike(*this, out, GetWidth(), h, false)) return false;
     out.AlphaCopy(*this);
     for (uint32_t y = 0; y < h; ++y) {
+        SetProgress(static_cast<int>(uint64_t{y} * 100 / h));
         if (GetEscape()) return false;
         std::memcpy(out.GetBits(y), GetBits(h - 1 - y), GetEffWidth());
     }
