@@ -27,8 +27,12 @@ bool WindowFilter(Raster& img, Compute&& compute)
     ColourPlane src;
     Raster work;
     if (!src.Load(img) || !proc::WorkingCopy(img, work)) return false;
+    const bool direct = img.GetBpp() == 24; // SetPixelColor there stores three bytes
     const bool ok = proc::VisitSelected(img, img.GetHeight(), [&](int64_t x, int64_t y) {
-        work.SetPixelColor(x, y, compute(src, x, y));
+        const RgbQuad c = compute(src, x, y);
+        if (!direct) return work.SetPixelColor(x, y, c);
+        uint8_t* p = work.GetBits(static_cast<uint32_t>(y)) + 3 * x;
+        p[0] = c.blue, p[1] = c.green, p[2] = c.red;
     });
     if (ok) img.Transfer(work);
     return ok;

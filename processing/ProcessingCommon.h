@@ -75,8 +75,20 @@ public:
         h_ = img.GetHeight();
         data_.reset(new (std::nothrow) RgbQuad[static_cast<size_t>(w_ * h_)]);
         if (!data_) return false;
-        for (int64_t y = 0; y < h_; ++y)
-            for (int64_t x = 0; x < w_; ++x) data_[static_cast<size_t>(y * w_ + x)] = img.GetPixelColor(x, y);
+        if (img.GetBpp() == 24) {
+            // What GetPixelColor gives inside a 24-bit image, read in bulk.
+            const uint8_t fourth = img.GetTransColor().reserved;
+            const uint8_t* alpha = img.AlphaGetPointer();
+            for (int64_t y = 0; y < h_; ++y) {
+                const uint8_t* p = img.GetBits(static_cast<uint32_t>(y));
+                RgbQuad* d = data_.get() + y * w_;
+                for (int64_t x = 0; x < w_; ++x, p += 3)
+                    d[x] = RgbQuad{p[0], p[1], p[2], alpha ? alpha[y * w_ + x] : fourth};
+            }
+        } else {
+            for (int64_t y = 0; y < h_; ++y)
+                for (int64_t x = 0; x < w_; ++x) data_[static_cast<size_t>(y * w_ + x)] = img.GetPixelColor(x, y);
+        }
         outside_ = img.GetPixelColor(-1, -1);
         return true;
     }
