@@ -31,6 +31,18 @@ bool MapSelected(Raster& img, const Lut& lut, int64_t progressTotal)
 {
     Raster work;
     if (!proc::WorkingCopy(img, work)) return false;
+    if (!img.SelectionIsValid() && img.GetBpp() == 24) {
+        // Every pixel: the three stored bytes are what the accessors see.
+        const uint32_t w = img.GetWidth(), h = img.GetHeight();
+        for (uint32_t y = 0; y < h; ++y) {
+            img.SetProgress(proc::Percent(y, progressTotal));
+            if (img.GetEscape()) return false;
+            uint8_t* d = work.GetBits(y);
+            for (uint32_t i = 0; i < 3 * w; ++i) d[i] = lut[d[i]];
+        }
+        img.Transfer(work);
+        return true;
+    }
     const bool ok = proc::VisitSelected(img, progressTotal, [&](int64_t x, int64_t y) {
         const RgbQuad c = img.GetPixelColor(x, y);
         work.SetPixelColor(x, y, RgbQuad{lut[c.blue], lut[c.green], lut[c.red], c.reserved});

@@ -19,7 +19,8 @@ namespace {
 
 inline uint8_t FloatToByte(float v)
 {
-    return proc::ClampTrunc(v);
+    if (!(v > 0)) return 0;
+    return v >= 255 ? 255 : static_cast<uint8_t>(v);
 }
 
 // Area average with fixed accuracy 1000. Accumulators are 64-bit: a large
@@ -179,6 +180,26 @@ bool Raster::Resize(int32_t newWidth, int32_t newHeight, int method, Raster* des
                 sy[m + 1] = std::clamp<int64_t>(iy + m, 0, h - 1);
                 wm[m + 1] = BSplineWeight(static_cast<float>(m) - a);
                 rows[m + 1] = rowOf(sy[m + 1]);
+            }
+            if (!paletted) {
+                // The same sums as below, without the per-sample dispatch.
+                uint8_t* d = out.GetBits(static_cast<uint32_t>(y));
+                for (int64_t x = 0; x < newWidth; ++x, d += 3) {
+                    const Column& col = cols[x];
+                    float r = 0, g = 0, bl = 0;
+                    for (int m = 0; m < 4; ++m) {
+                        const uint8_t* row = rows[m];
+                        for (int n = 0; n < 4; ++n) {
+                            const float wgt = wm[m] * col.w[n];
+                            const uint8_t* p = row + 3 * col.sx[n];
+                            r += wgt * static_cast<float>(p[2]);
+                            g += wgt * static_cast<float>(p[1]);
+                            bl += wgt * static_cast<float>(p[0]);
+                        }
+                    }
+                    d[0] = FloatToByte(bl), d[1] = FloatToByte(g), d[2] = FloatToByte(r);
+                }
+                continue;
             }
             for (int64_t x = 0; x < newWidth; ++x) {
                 const Column& col = cols[x];
