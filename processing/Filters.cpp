@@ -58,12 +58,24 @@ bool Raster::KernelFilter(const int32_t* kernel, int32_t size, int32_t divisor, 
     const int32_t h = size / 2;
     return WindowFilter(*this, [&](const ColourPlane& src, int64_t x, int64_t y) {
         int64_t r = 0, g = 0, b = 0;
-        for (int32_t dx = win.lo; dx <= win.hiIncl; ++dx)
+        if (src.WindowInside(x, y, win.lo, win.hiIncl)) {
+            // Integer sums: any order gives the same total.
             for (int32_t dy = win.lo; dy <= win.hiIncl; ++dy) {
-                const int32_t k = kernel[(dx + h) + size * (dy + h)];
-                const RgbQuad c = src.At(x + dx, y + dy);
-                r += int64_t{k} * c.red, g += int64_t{k} * c.green, b += int64_t{k} * c.blue;
+                const RgbQuad* row = src.Row(y + dy) + x;
+                const int32_t* weights = kernel + size * (dy + h) + h;
+                for (int32_t dx = win.lo; dx <= win.hiIncl; ++dx) {
+                    const int64_t k = weights[dx];
+                    r += k * row[dx].red, g += k * row[dx].green, b += k * row[dx].blue;
+                }
             }
+        } else {
+            for (int32_t dx = win.lo; dx <= win.hiIncl; ++dx)
+                for (int32_t dy = win.lo; dy <= win.hiIncl; ++dy) {
+                    const int32_t k = kernel[(dx + h) + size * (dy + h)];
+                    const RgbQuad c = src.At(x + dx, y + dy);
+                    r += int64_t{k} * c.red, g += int64_t{k} * c.green, b += int64_t{k} * c.blue;
+                }
+        }
         // Integer division truncates toward zero, as the weights intend.
         auto finish = [&](int64_t sum) { return Clamp255((divisor ? sum / divisor : sum) + offset); };
         return RgbQuad{finish(b), finish(g), finish(r), 0};

@@ -98,6 +98,11 @@ public:
         return data_[static_cast<size_t>(y * w_ + x)];
     }
     const RgbQuad* Row(int64_t y) const { return data_.get() + y * w_; }
+    // True when the square [lo, hiIncl] around (x, y) lies inside the image.
+    bool WindowInside(int64_t x, int64_t y, int64_t lo, int64_t hiIncl) const
+    {
+        return x + lo >= 0 && y + lo >= 0 && x + hiIncl < w_ && y + hiIncl < h_;
+    }
 
 private:
     int64_t w_ = 0, h_ = 0;
