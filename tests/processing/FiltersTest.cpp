@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "processing/OperationTable.h"
@@ -37,6 +38,21 @@ TEST(KernelFilter, UniformImagesUnderEveryPreset)
         for (uint32_t y = 0; y < 5; ++y)
             for (uint32_t x = 0; x < 6; ++x) EXPECT_EQ(img.GetPixelColor(x, y), want) << name << " at " << x << "," << y;
     }
+}
+
+TEST(KernelFilter, WeightsAreOrderedByRowFromTheBottomOffset)
+{
+    // Emboss: -1 at (dx +1, dy -1), +1 at (dx -1, dy +1); dy +1 is the row above.
+    const auto& p = proc::KernelPresets()[1];
+    ASSERT_STREQ(p.name, "Emboss");
+    Raster img = test::Rgb(5, 5, [](uint32_t x, uint32_t y) { return Grey(int(x * 40 + y * 7)); });
+    const Raster src(img);
+    ASSERT_TRUE(img.KernelFilter(p.kernel.data(), 3, 0, 127));
+    for (uint32_t y = 1; y < 4; ++y)
+        for (uint32_t x = 1; x < 4; ++x) {
+            const int want = src.GetPixelColor(x - 1, y + 1).green - src.GetPixelColor(x + 1, y - 1).green + 127;
+            EXPECT_EQ(img.GetPixelColor(x, y).green, std::clamp(want, 0, 255)) << x << "," << y;
+        }
 }
 
 TEST(KernelFilter, DivisionTruncatesTowardZero)
