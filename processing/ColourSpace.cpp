@@ -6,6 +6,7 @@
 
 #include "image/Raster.h"
 #include "processing/ProcessingCommon.h"
+#include "processing/YuvMath.h"
 
 namespace vex {
 using proc::ClampTrunc;
@@ -61,29 +62,16 @@ RgbQuad Raster::HslToRgb(RgbQuad hsl)
 // The linear conversions are evaluated exactly in integers (the constants
 // have at most six decimals), so truncation never drops a value that is
 // whole in exact arithmetic: a grey keeps its value through YUV and back.
-namespace {
-
-uint8_t ExactTrunc(int64_t numerator, int64_t scale)
-{
-    return proc::Clamp255(numerator / scale); // division truncates toward zero
-}
-
-} // namespace
+using proc::ExactTrunc;
 
 RgbQuad Raster::RgbToYuv(RgbQuad c)
 {
-    const int64_t r = c.red, g = c.green, b = c.blue;
-    const int64_t y = (299 * r + 587 * g + 114 * b) / 1000;
-    const uint8_t u = ExactTrunc((b - y) * 565 + 128000, 1000);
-    const uint8_t v = ExactTrunc((r - y) * 713 + 128000, 1000);
-    return RgbQuad{v, u, proc::Clamp255(y), 0};
+    return proc::RgbToYuvExact(c);
 }
 
 RgbQuad Raster::YuvToRgb(RgbQuad yuv)
 {
-    const int64_t y = yuv.red * int64_t{1000}, u = yuv.green - 128, v = yuv.blue - 128;
-    return RgbQuad{ExactTrunc(y + 1770 * u, 1000), ExactTrunc(y - 344 * u - 714 * v, 1000),
-                   ExactTrunc(y + 1403 * v, 1000), 0};
+    return proc::YuvToRgbExact(yuv);
 }
 
 RgbQuad Raster::YiqToRgb(RgbQuad yiq)

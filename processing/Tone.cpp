@@ -7,6 +7,7 @@
 
 #include "image/Raster.h"
 #include "processing/ProcessingCommon.h"
+#include "processing/YuvMath.h"
 
 namespace vex {
 using proc::Grey;
@@ -44,9 +45,9 @@ bool Flat(const Bins& bins, int64_t pixels)
 
 RgbQuad MapY(RgbQuad c, const Lut& lut)
 {
-    RgbQuad yuv = Raster::RgbToYuv(c);
+    RgbQuad yuv = proc::RgbToYuvExact(c);
     yuv.red = lut[yuv.red];
-    RgbQuad out = Raster::YuvToRgb(yuv);
+    RgbQuad out = proc::YuvToRgbExact(yuv);
     out.reserved = c.reserved;
     return out;
 }
