@@ -277,6 +277,58 @@ public:
     bool Draw(PaintTarget& target, int64_t x, int64_t y, int64_t width = -1, int64_t height = -1,
               const RasterRect* clip = nullptr) const;
     bool Stretch(PaintTarget& target, int64_t x, int64_t y, int64_t width, int64_t height) const;
+    // ---- geometric transforms (processing/Geometry.cpp, processing/Resize.cpp) ----
+    // Resize methods.
+    static constexpr int Bilinear = 0;
+    static constexpr int NearestPixel = 1;
+    static constexpr int Bicubic = 2;
+    bool Rotate(float angle, Raster* destination = nullptr);
+    bool Resize(int32_t newWidth, int32_t newHeight, int method = Bilinear, Raster* destination = nullptr);
+    bool Crop(int32_t left, int32_t top, int32_t right, int32_t bottom, Raster* destination = nullptr);
+    bool ExpandCanvas(int32_t newWidth, int32_t newHeight, RgbQuad fill, uint8_t fillAlpha, uint8_t fillIndex);
+    bool Mix(const Raster& source, int32_t offX, int32_t offY);
+    static float BSplineWeight(float x);
+
+    // ---- colour operations (processing/Colour.cpp) ----
+    bool GrayScale();
+    bool Negative();
+    bool Light(int32_t brightness, int32_t contrast);
+    bool Gamma(float gamma);
+    bool Threshold(uint8_t level);
+    bool Colorize(uint8_t hue, uint8_t saturation);
+    bool ColorizeRGB(int32_t red, int32_t green, int32_t blue);
+    void PseudoColors(float correction);
+    // colours holds count values: from, to, from, to, ...
+    void ReplaceColors(const RgbQuad* colours, int32_t count);
+
+    // ---- tone: luminance histogram and its corrections (processing/Tone.cpp) ----
+    // Each table, when given, holds 256 counts. Returns the largest count.
+    int32_t Histogram(int32_t* red, int32_t* green = nullptr, int32_t* blue = nullptr, int32_t* grey = nullptr,
+                      int32_t colourSpace = 0);
+    bool HistogramStretch();
+    bool HistogramEqualize();
+    bool HistogramNormalize();
+    bool HistogramLog();
+    bool HistogramRoot();
+
+    // ---- colour spaces (processing/ColourSpace.cpp) ----
+    static RgbQuad RgbToHsl(RgbQuad c);
+    static RgbQuad HslToRgb(RgbQuad hsl);
+    static RgbQuad RgbToYuv(RgbQuad c);
+    static RgbQuad YuvToRgb(RgbQuad yuv);
+    static RgbQuad YiqToRgb(RgbQuad yiq);
+    static RgbQuad XyzToRgb(RgbQuad xyz);
+    static float HueToRgb(float low, float high, float hue);
+
+    // ---- neighbourhood filters (processing/Filters.cpp) ----
+    // kernel holds size * size weights, row dy = -size/2 first.
+    bool KernelFilter(const int32_t* kernel, int32_t size, int32_t divisor, int32_t offset);
+    bool Median(int32_t size);
+    bool Erode(int32_t size);
+    bool Dilate(int32_t size);
+    bool Contour();
+    bool Jitter(int32_t radius);
+    bool Noise(int32_t level);
 
     // ---- files and streams ----
     bool Decode(ByteStream* stream, uint32_t type);

@@ -5,22 +5,10 @@
 #include <cstring>
 
 #include "image/Raster.h"
+#include "processing/ProcessingCommon.h"
 
 namespace vex {
-namespace {
-
-// A new image of the given size with the source's depth, type, info and palette.
-bool MakeLike(const Raster& src, Raster& out, uint32_t width, uint32_t height, bool withAlpha)
-{
-    out.CopyInfo(src);
-    if (!out.Create(width, height, src.GetBpp(), src.GetType())) return false;
-    if (src.GetNumColors()) out.SetPalette(src.GetPalette(), src.GetNumColors());
-    out.SetClrImportant(src.GetClrImportant());
-    if (withAlpha && src.AlphaIsValid() && !out.AlphaCreate()) return false;
-    return true;
-}
-
-} // namespace
+using proc::MakeLike;
 
 bool Raster::RotateLeft(Raster* destination)
 {
@@ -101,6 +89,7 @@ bool Raster::Flip()
     if (!MakeLike(*this, out, GetWidth(), h, false)) return false;
     out.AlphaCopy(*this);
     for (uint32_t y = 0; y < h; ++y) {
+        SetProgress(static_cast<int>(uint64_t{y} * 100 / h));
         if (GetEscape()) return false;
         std::memcpy(out.GetBits(y), GetBits(h - 1 - y), GetEffWidth());
     }

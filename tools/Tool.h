@@ -18,5 +18,7 @@ bool PrintInfo(const std::string& path, bool json);
 // Writes every icon group of a program or library as OUTDIR/NAME-INDEX.ico;
 // returns the exit status.
 int Extract(const std::string& program, const std::string& outDir);
+// vexmira-tool apply: runs an operation of the operation table on a file.
+int Apply(int argc, char** argv);
 
 } // namespace vex::tool

@@ -2,6 +2,7 @@
 //   info [--json] FILE...
 //   convert IN OUT [--frame N] [--all-frames] [--type EXT] [--quality Q]
 //   extract PROGRAM OUTDIR
+//   apply IN OUT OPERATION [PARAM...] [--frame N]; apply --list
 // Exit status: 0 success, 1 failure (reason on standard error), 2 usage error.
 
 #include <cstdio>
@@ -27,7 +28,8 @@ int Usage(const char* message = nullptr)
     std::fprintf(stderr,
                  "usage: vexmira-tool info [--json] FILE...\n"
                  "       vexmira-tool convert IN OUT [--frame N] [--all-frames] [--type EXT] [--quality Q]\n"
-                 "       vexmira-tool extract PROGRAM OUTDIR\n");
+                 "       vexmira-tool extract PROGRAM OUTDIR\n"
+                 "       vexmira-tool apply IN OUT OPERATION [PARAM...] [--frame N] | apply --list\n");
     return kUsage;
 }
 
@@ -147,6 +149,7 @@ int main(int argc, char** argv)
     if (command == "info") return Info(argc - 2, argv + 2);
     if (command == "convert") return Convert(argc - 2, argv + 2);
     if (command == "extract") return argc == 4 ? tool::Extract(argv[2], argv[3]) : Usage("extract needs PROGRAM and OUTDIR");
+    if (command == "apply") return tool::Apply(argc - 2, argv + 2);
     if (command == "--help" || command == "-h" || command == "help") {
         Usage();
         return kOk;
