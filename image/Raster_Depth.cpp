@@ -2,6 +2,7 @@
 #include <bit>
 #include <cstring>
 
+#include "image/NearestIndex.h"
 #include "image/Raster.h"
 
 namespace vex {
@@ -74,11 +75,18 @@ bool Raster::DecreaseBpp(uint32_t bpp, bool errorDiffusion, const RgbQuad* palet
         tmp.SetStdPalette();
     }
 
+    // The target palette is fixed from here on, so one search structure
+    // answers every pixel exactly as the image's own nearest-index search would.
+    const RgbQuad* tmpPalette = tmp.GetPalette();
+    const uint32_t searched = std::min(tmp.GetClrImportant() ? tmp.GetClrImportant() : tmp.GetNumColors(),
+                                       tmp.GetNumColors());
+    NearestIndex nearest(tmpPalette, searched);
+
     if (!errorDiffusion) {
         for (uint32_t y = 0; y < h; ++y) {
             SetProgress(static_cast<int>(uint64_t{y} * 100 / h));
             if (GetEscape()) return false;
-            for (uint32_t x = 0; x < w; ++x) tmp.SetPixelColor(x, y, GetPixelColor(x, y));
+            for (uint32_t x = 0; x < w; ++x) tmp.SetPixelIndex(x, y, nearest.Find(GetPixelColor(x, y)));
         }
     } else {
         // The error is spread in a working copy so the source stays as it was
@@ -88,12 +96,21 @@ bool Raster::DecreaseBpp(uint32_t bpp, bool errorDiffusion, const RgbQuad* palet
             SetLastError(work.GetLastError());
             return false;
         }
-        auto spread = [&work](int64_t x, int64_t y, const int e[3], int weight) {
+        // A 24 bpp working copy is changed in its rows directly (same arithmetic).
+        const bool direct = work.GetBpp() == 24;
+        auto spread = [&work, direct](int64_t x, int64_t y, const int e[3], int weight) {
             if (!work.IsInside(x, y)) return;
-            RgbQuad c = work.GetPixelColor(x, y);
             auto add = [weight](uint8_t v, int err) {
                 return static_cast<uint8_t>(std::clamp(v + err * weight / 16, 0, 255));
             };
+            if (direct) {
+                uint8_t* p = work.GetBits(static_cast<uint32_t>(y)) + 3 * x;
+                p[0] = add(p[0], e[0]);
+                p[1] = add(p[1], e[1]);
+                p[2] = add(p[2], e[2]);
+                return;
+            }
+            RgbQuad c = work.GetPixelColor(x, y);
             c.blue = add(c.blue, e[0]);
             c.green = add(c.green, e[1]);
             c.red = add(c.red, e[2]);
@@ -102,10 +119,12 @@ bool Raster::DecreaseBpp(uint32_t bpp, bool errorDiffusion, const RgbQuad* palet
         for (uint32_t y = 0; y < h; ++y) {
             SetProgress(static_cast<int>(uint64_t{y} * 100 / h));
             if (GetEscape()) return false;
+            const uint8_t* row = work.GetBits(y);
             for (uint32_t x = 0; x < w; ++x) {
-                const RgbQuad c = work.GetPixelColor(x, y);
-                tmp.SetPixelColor(x, y, c);
-                const RgbQuad q = tmp.GetPixelColor(x, y);
+                const RgbQuad c = direct ? RgbQuad{row[3 * x], row[3 * x + 1], row[3 * x + 2], 0} : work.GetPixelColor(x, y);
+                const uint8_t index = nearest.Find(c);
+                tmp.SetPixelIndex(x, y, index);
+                const RgbQuad q = tmpPalette[index];
                 const int e[3] = {c.blue - q.blue, c.green - q.green, c.red - q.red};
                 spread(int64_t{x} + 1, y, e, 7);
                 spread(int64_t{x} - 1, int64_t{y} + 1, e, 2);

@@ -191,3 +191,39 @@ TEST(RasterPalette, RedBlueSwaps)
 
 } // namespace
 } // namespace vex
+
+#include "image/NearestIndex.h"
+
+namespace vex {
+namespace {
+
+TEST(NearestIndexSearch, AgreesWithTheImageSearchIncludingTies)
+{
+    // Palettes with repeated entries and clustered greens, so ties and the
+    // pruning bound are both exercised; a fixed generator keeps it repeatable.
+    uint32_t state = 12345;
+    auto next = [&state] {
+        state = state * 1103515245u + 12345u;
+        return static_cast<uint8_t>(state >> 16);
+    };
+    for (uint32_t important : {0u, 1u, 17u, 256u}) {
+        Raster img;
+        ASSERT_TRUE(img.Create(1, 1, 8));
+        for (int i = 0; i < 256; ++i) {
+            const uint8_t g = static_cast<uint8_t>(next() & 0xF0);
+            img.SetPaletteColor(static_cast<uint8_t>(i), next(), g, next());
+        }
+        for (int i = 0; i < 40; ++i) img.SetPaletteColor(static_cast<uint8_t>(200 + i % 50), img.GetPaletteColor(static_cast<uint8_t>(i)));
+        img.SetClrImportant(important);
+        const uint32_t n = img.GetClrImportant() ? img.GetClrImportant() : img.GetNumColors();
+        NearestIndex fast(img.GetPalette(), n);
+        for (int k = 0; k < 20000; ++k) {
+            const RgbQuad c = MakeRgb(next(), next(), next());
+            ASSERT_EQ(fast.Find(c), img.GetNearestIndex(c)) << "colour " << int(c.red) << "," << int(c.green) << ","
+                                                            << int(c.blue) << " important " << important;
+        }
+    }
+}
+
+} // namespace
+} // namespace vex
