@@ -2,12 +2,14 @@
 
 #include "image/CodecRegistry.h"
 #include "image/codecs/RasterBMP.h"
+#include "image/codecs/RasterJPG.h"
 
 namespace vex {
 namespace {
 
 constexpr CodecEntry kCodecs[] = {
     {TypeBmp, &MakeCodec<RasterBMP>},
+    {TypeJpg, &MakeCodec<RasterJPG>},
 };
 
 } // namespace
