@@ -3,6 +3,7 @@
 #include "image/CodecRegistry.h"
 #include "image/codecs/RasterBMP.h"
 #include "image/codecs/RasterJPG.h"
+#include "image/codecs/RasterTIF.h"
 
 namespace vex {
 namespace {
@@ -10,6 +11,7 @@ namespace {
 constexpr CodecEntry kCodecs[] = {
     {TypeBmp, &MakeCodec<RasterBMP>},
     {TypeJpg, &MakeCodec<RasterJPG>},
+    {TypeTif, &MakeCodec<RasterTIF>},
 };
 
 } // namespace

@@ -24,7 +24,11 @@ def pillow_rgb(path):
     try:
         with Image.open(path) as im:
             im.load()
-            return im.convert("RGB").tobytes(), im.size
+            if im.mode in ("RGBA", "RGBa", "LA", "La", "PA"):
+                # Colour under low alpha is not comparable after premultiplication.
+                rgba = im.convert("RGBA").tobytes()
+                return im.convert("RGB").tobytes(), im.size, [a < 128 for a in rgba[3::4]]
+            return im.convert("RGB").tobytes(), im.size, None
     except Exception:
         return None
 
@@ -34,6 +38,15 @@ def magick_rgb(path, size):
     if len(run.stdout) != size[0] * size[1] * 3:
         return None
     return run.stdout
+
+
+def masked(rgb, hidden):
+    """The colour with pixels of low alpha blanked out."""
+    out = bytearray(rgb)
+    for i, h in enumerate(hidden):
+        if h:
+            out[3 * i:3 * i + 3] = b"\0\0\0"
+    return bytes(out)
 
 
 def worst(a, b):
@@ -57,11 +70,14 @@ def main():
                 continue
             ours = pillow_rgb(out)
             malformed = any(m in rel.lower() for m in MALFORMED)
-            have, size = ours
+            have, size = ours[0], ours[1]
             refs = []
             pil = pillow_rgb(src)
             if pil and pil[1] == size:
-                refs.append(("Pillow", pil[0]))
+                ref = pil[0]
+                if pil[2]:
+                    have, ref = masked(have, pil[2]), masked(ref, pil[2])
+                refs.append(("Pillow", ref))
             if not refs or worst(refs[0][1], have) > tolerance:
                 im = magick_rgb(src, size)
                 if im:
