@@ -2,6 +2,7 @@
 
 #include "image/CodecRegistry.h"
 #include "image/codecs/RasterBMP.h"
+#include "image/codecs/RasterJ2K.h"
 #include "image/codecs/RasterJPG.h"
 #include "image/codecs/RasterTIF.h"
 
@@ -12,6 +13,11 @@ constexpr CodecEntry kCodecs[] = {
     {TypeBmp, &MakeCodec<RasterBMP>},
     {TypeJpg, &MakeCodec<RasterJPG>},
     {TypeTif, &MakeCodec<RasterTIF>},
+    {TypeJp2, &MakeCodec<RasterJ2KOf<TypeJp2>>},
+    {TypeJpc, &MakeCodec<RasterJ2KOf<TypeJpc>>},
+    {TypePgx, &MakeCodec<RasterJ2KOf<TypePgx>>},
+    {TypePnm, &MakeCodec<RasterJ2KOf<TypePnm>>},
+    {TypeRas, &MakeCodec<RasterJ2KOf<TypeRas>>},
 };
 
 } // namespace

@@ -94,7 +94,8 @@ TEST_P(LibraryCorpus, EveryFileHasItsExpectedOutcome)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sets, LibraryCorpus,
-                         ::testing::Values(CorpusSet{"jpeg", "jpeg_corpus.tsv"}, CorpusSet{"tiff", "tiff_corpus.tsv"}),
+                         ::testing::Values(CorpusSet{"jpeg", "jpeg_corpus.tsv"}, CorpusSet{"tiff", "tiff_corpus.tsv"}, CorpusSet{"jp2", "jp2_corpus.tsv"},
+                                           CorpusSet{"pnm", "pnm_corpus.tsv"}, CorpusSet{"ras", "ras_corpus.tsv"}),
                          [](const auto& info) { return std::string(info.param.folder); });
 
 } // namespace
