@@ -75,17 +75,9 @@ bool RasterJ2K::DecodeStream(ByteStream* stream)
         SetLastError("error: cannot open standard input");
         return false;
     }
+    // Every type of the family reads with automatic detection, as guessing does.
     const J2kFormat found = Sniff(stream);
-    bool accepted = false;
-    switch (GetType()) {
-    case TypeJp2:
-    case TypeJpc: accepted = found == J2kFormat::Jp2 || found == J2kFormat::J2k; break;
-    case TypePgx: accepted = found == J2kFormat::Pgx; break;
-    case TypePnm: accepted = found == J2kFormat::Pnm; break;
-    case TypeRas: accepted = found == J2kFormat::Ras; break;
-    default: accepted = found != J2kFormat::Unknown; break; // guessing: any member of the family
-    }
-    if (!accepted) {
+    if (found == J2kFormat::Unknown) {
         SetLastError("error: cannot load image data");
         return false;
     }

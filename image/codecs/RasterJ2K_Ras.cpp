@@ -11,7 +11,7 @@ namespace vex {
 namespace {
 
 constexpr uint32_t kRasMagic = 0x59A66A95;
-constexpr uint32_t kTypeOld = 0, kTypeStandard = 1, kTypeRle = 2, kTypeRgb = 3;
+constexpr uint32_t kTypeStandard = 1, kTypeRle = 2, kTypeRgb = 3; // 0, the old type, reads as standard
 constexpr uint32_t kMapNone = 0, kMapRgb = 1, kMapRaw = 2;
 
 uint32_t Be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }

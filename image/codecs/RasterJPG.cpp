@@ -164,8 +164,10 @@ bool ReadJpeg(Raster& img, ByteStream* stream, JOCTET* buffer, const ExifInfo& e
     if (grey) img.SetGrayPalette();
 
     if (exif.hasXResolution && exif.hasYResolution && exif.hasResolutionUnit && exif.resolutionUnit > 0) {
-        img.SetXDPI(static_cast<int32_t>(exif.xResolution / exif.resolutionUnit));
-        img.SetYDPI(static_cast<int32_t>(exif.yResolution / exif.resolutionUnit));
+        // Exif rationals reach 2^32; the DPI fields are 32-bit signed.
+        const auto dpi = [&](float v) { return static_cast<int32_t>(std::clamp(v / exif.resolutionUnit, 0.0f, 2e9f)); };
+        img.SetXDPI(dpi(exif.xResolution));
+        img.SetYDPI(dpi(exif.yResolution));
     } else if (cinfo.saw_JFIF_marker && cinfo.density_unit != 0) {
         img.SetXDPI(DensityToDpi(cinfo.density_unit, cinfo.X_density));
         img.SetYDPI(DensityToDpi(cinfo.density_unit, cinfo.Y_density));

@@ -186,6 +186,23 @@ TEST(JpgReader, ExifResolutionWinsOverJfif)
     }
 }
 
+// Found by fuzzing: a resolution of 4e9 dots per centimetre overflowed the
+// conversion to a 32-bit DPI and to pixels per metre.
+TEST(JpgReader, AbsurdExifResolutionSaturates)
+{
+    const auto file = EncodeBytes(*std::make_unique<Raster>(Gradient(8, 8)), TypeJpg);
+    const uint32_t data = 8 + 2 + 3 * 12 + 4;
+    auto tail = Rational(4000000000u, 1);
+    const auto y = Rational(1, 0);
+    tail.insert(tail.end(), y.begin(), y.end());
+    const auto app = ExifBlock({{282, 5, 1, data}, {283, 5, 1, data + 8}, {296, 3, 1, 3}}, tail);
+    Raster back;
+    ASSERT_TRUE(DecodeBytes(WithExif(file, app), back)) << back.GetLastError();
+    EXPECT_EQ(back.GetXDPI(), 2000000000);
+    EXPECT_EQ(back.GetYDPI(), 0);
+    EXPECT_EQ(back.GetHeader().xPelsPerMeter, 2147483647);
+}
+
 TEST(ExifReaderTest, LoopingAndDeepDirectoriesEndWithAnError)
 {
     // IFD0's Exif pointer leads back to IFD0 itself.
