@@ -1,6 +1,7 @@
 #include "image/codecs/ExifReader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -30,6 +31,11 @@ bool IsStartOfFrame(uint8_t m)
     return (m >= 0xC0 && m <= 0xC3) || (m >= 0xC5 && m <= 0xC7) || (m >= 0xC9 && m <= 0xCB) ||
            (m >= 0xCD && m <= 0xCF);
 }
+
+// Tag values are doubles of any size (or NaN); the record holds ints and floats.
+int ToInt(double v) { return std::isfinite(v) ? static_cast<int>(std::clamp(v, -2147483648.0, 2147483647.0)) : 0; }
+uint32_t ToUnsigned(double v) { return std::isfinite(v) ? static_cast<uint32_t>(std::clamp(v, 0.0, 4294967295.0)) : 0; }
+float ToFloat(double v) { return std::isfinite(v) ? static_cast<float>(std::clamp(v, -3.0e38, 3.0e38)) : 0.0f; }
 
 void CopyText(char* dst, size_t cap, const uint8_t* src, uint64_t n)
 {
@@ -216,7 +222,7 @@ bool ExifReader::ProcessDirectory(uint64_t dirStart, int depth)
         case kTagDateTime:
         case kTagDateTimeOriginal: CopyText(info_.dateTime, sizeof info_.dateTime, tiff_ + value, byteCount); break;
         case kTagOrientation: {
-            const int o = static_cast<int>(number());
+            const int o = ToInt(number());
             if (o < 1 || o > 8) {
                 Fail("Undefined rotation value");
                 info_.orientation = 0;
@@ -225,26 +231,26 @@ bool ExifReader::ProcessDirectory(uint64_t dirStart, int depth)
             }
             break;
         }
-        case kTagXRes: info_.xResolution = static_cast<float>(number()); info_.hasXResolution = true; break;
-        case kTagYRes: info_.yResolution = static_cast<float>(number()); info_.hasYResolution = true; break;
+        case kTagXRes: info_.xResolution = ToFloat(number()); info_.hasXResolution = true; break;
+        case kTagYRes: info_.yResolution = ToFloat(number()); info_.hasYResolution = true; break;
         case kTagResUnit:
-            info_.resolutionUnit = ExifUnitFactor(static_cast<uint32_t>(number()));
+            info_.resolutionUnit = ExifUnitFactor(ToUnsigned(number()));
             info_.hasResolutionUnit = true;
             break;
-        case kTagThumbOffset: info_.thumbnailOffset = static_cast<uint32_t>(number()); break;
-        case kTagThumbLength: info_.thumbnailSize = static_cast<uint32_t>(number()); break;
-        case kTagExposureTime: info_.exposureTime = static_cast<float>(number()); break;
-        case kTagFNumber: info_.apertureFNumber = static_cast<float>(number()); break;
-        case kTagExposureBias: info_.exposureBias = static_cast<float>(number()); break;
-        case kTagSubjectDistance: info_.subjectDistance = static_cast<float>(number()); break;
-        case kTagFocalLength: info_.focalLength = static_cast<float>(number()); break;
-        case kTagFlash: info_.flashUsed = static_cast<int>(number()); break;
-        case kTagIso: info_.isoEquivalent = static_cast<int>(number()); break;
-        case kTagExifWidth: info_.exifImageWidth = static_cast<int>(number()); break;
-        case kTagExifLength: info_.exifImageLength = static_cast<int>(number()); break;
-        case kTagFocalPlaneXRes: info_.focalPlaneXRes = static_cast<float>(number()); break;
-        case kTagFocalPlaneYRes: info_.focalPlaneYRes = static_cast<float>(number()); break;
-        case kTagFocalPlaneUnit: info_.focalPlaneUnits = ExifUnitFactor(static_cast<uint32_t>(number())); break;
+        case kTagThumbOffset: info_.thumbnailOffset = ToUnsigned(number()); break;
+        case kTagThumbLength: info_.thumbnailSize = ToUnsigned(number()); break;
+        case kTagExposureTime: info_.exposureTime = ToFloat(number()); break;
+        case kTagFNumber: info_.apertureFNumber = ToFloat(number()); break;
+        case kTagExposureBias: info_.exposureBias = ToFloat(number()); break;
+        case kTagSubjectDistance: info_.subjectDistance = ToFloat(number()); break;
+        case kTagFocalLength: info_.focalLength = ToFloat(number()); break;
+        case kTagFlash: info_.flashUsed = ToInt(number()); break;
+        case kTagIso: info_.isoEquivalent = ToInt(number()); break;
+        case kTagExifWidth: info_.exifImageWidth = ToInt(number()); break;
+        case kTagExifLength: info_.exifImageLength = ToInt(number()); break;
+        case kTagFocalPlaneXRes: info_.focalPlaneXRes = ToFloat(number()); break;
+        case kTagFocalPlaneYRes: info_.focalPlaneYRes = ToFloat(number()); break;
+        case kTagFocalPlaneUnit: info_.focalPlaneUnits = ExifUnitFactor(ToUnsigned(number())); break;
         case kTagExifOffset:
         case kTagInteropOffset: {
             const uint64_t sub = numeric ? Get32(value) : tiffLength_;

@@ -69,6 +69,8 @@ bool RasterTIF::ReadPage(TIFF* tif)
     TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &sampleFormat);
     signedSamples_ = sampleFormat == SAMPLEFORMAT_INT;
     if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric)) photometric = PHOTOMETRIC_MINISBLACK;
+    // Lightness alone (with or without alpha) is grey.
+    if (photometric == PHOTOMETRIC_CIELAB && samples < 3) photometric = PHOTOMETRIC_MINISBLACK;
     uint16_t extraCount = 0;
     uint16_t* extra = nullptr;
     TIFFGetFieldDefaulted(tif, TIFFTAG_EXTRASAMPLES, &extraCount, &extra);

@@ -203,6 +203,17 @@ TEST(JpgReader, AbsurdExifResolutionSaturates)
     EXPECT_EQ(back.GetHeader().xPelsPerMeter, 2147483647);
 }
 
+// Found by fuzzing: tag values beyond the record's int and float fields saturate.
+TEST(ExifReaderTest, HugeTagValuesSaturate)
+{
+    const auto app = ExifBlock({{34855, 4, 1, 0xFFFFFFFFu}, {274, 4, 1, 0xFFFFFFFFu}});
+    ExifReader reader;
+    reader.ProcessExif(app.data() + 4, app.size() - 4);
+    EXPECT_EQ(reader.Info().isoEquivalent, 2147483647);
+    EXPECT_EQ(reader.Info().orientation, 0);
+    EXPECT_EQ(reader.LastError(), "Undefined rotation value");
+}
+
 TEST(ExifReaderTest, LoopingAndDeepDirectoriesEndWithAnError)
 {
     // IFD0's Exif pointer leads back to IFD0 itself.

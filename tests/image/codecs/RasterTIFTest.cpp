@@ -341,6 +341,21 @@ TEST(TifReader, OddDepthsAndWideColourMaps)
     EXPECT_EQ(back.GetPixelColor(1, 0), MakeRgb(255, 128, 0));
 }
 
+// Found by fuzzing: CIE L*a*b* with lightness only was converted as if it had
+// three samples and read past the row. It is grey.
+TEST(TifReader, LightnessOnlyLabIsGrey)
+{
+    const auto file = MakeTiff([](TIFF* tif) {
+        GreyTags(tif, 3, 1, 8, PHOTOMETRIC_CIELAB);
+        uint8_t row[3] = {0, 128, 255};
+        TIFFWriteScanline(tif, row, 0, 0);
+    });
+    Raster back;
+    ASSERT_TRUE(DecodeBytes(file, back)) << back.GetLastError();
+    EXPECT_EQ(back.GetBpp(), 8);
+    EXPECT_EQ(test::RgbPixels(back), (std::vector<uint8_t>{0, 0, 0, 128, 128, 128, 255, 255, 255}));
+}
+
 TEST(TifReader, ResolutionUnitsAndPosition)
 {
     const auto file = MakeTiff([](TIFF* tif) {
