@@ -81,7 +81,8 @@ bool RasterTIF::ReadPage(TIFF* tif)
         return false;
     }
     const bool contiguous = planar == PLANARCONFIG_CONTIG || samples == 1;
-    const bool knownBits = bits == 1 || bits == 4 || bits == 8 || bits == 16;
+    const bool knownBits = bits == 1 || bits == 4 || bits == 8 || bits == 16 ||
+                           (bits == 12 && samples == 1 && photometric != PHOTOMETRIC_PALETTE);
     const bool direct = contiguous && knownBits &&
                         ((samples == 1 && (photometric != PHOTOMETRIC_PALETTE || bits <= 8)) ||
                          (samples == 2 && bits == 8) ||

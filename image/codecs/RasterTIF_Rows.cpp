@@ -81,6 +81,12 @@ void RasterTIF::CopyRow(uint32_t top, const uint8_t* src, uint32_t bits, uint32_
             dst[x] = src[0];
             if (alpha) alpha[x] = src[1];
         }
+    } else if (bits == 12) { // two pixels in three bytes; the high eight bits are kept
+        for (uint32_t x = 0; x < w; ++x) {
+            const uint8_t* p = src + uint64_t{x / 2} * 3;
+            const uint32_t v = x % 2 == 0 ? uint32_t(p[0]) << 4 | p[1] >> 4 : uint32_t(p[1] & 15) << 8 | p[2];
+            dst[x] = static_cast<uint8_t>(v >> 4);
+        }
     } else if (bits == 16) {
         for (uint32_t x = 0; x < w; ++x) {
             uint16_t v;

@@ -325,6 +325,15 @@ TEST(TifReader, OddDepthsAndWideColourMaps)
         uint16_t row[2] = {1, 65535};
         TIFFWriteScanline(tif, row, 0, 0);
     });
+    // 12-bit grey, which the library's RGBA reader refuses, keeps its high eight bits.
+    const auto twelve = MakeTiff([](TIFF* tif) {
+        GreyTags(tif, 3, 1, 12);
+        uint8_t row[5] = {0xFF, 0xF8, 0x00, 0x12, 0x30}; // 0xFFF, 0x800, 0x123
+        TIFFWriteScanline(tif, row, 0, 0);
+    });
+    ASSERT_TRUE(DecodeBytes(twelve, back)) << back.GetLastError();
+    EXPECT_EQ(test::RgbPixels(back), (std::vector<uint8_t>{255, 255, 255, 128, 128, 128, 18, 18, 18}));
+
     Raster maybe;
     if (!DecodeBytes(wide, maybe)) EXPECT_STRNE(maybe.GetLastError(), "");
     else EXPECT_EQ(maybe.GetBpp(), 24);

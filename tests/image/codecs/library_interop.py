@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Both directions against real peers (never linked): Pillow writes a file that
 we must read as Pillow reads it; we write a file that Pillow and ImageMagick
-must read as the picture we started from. Lossy formats carry a tolerance.
+must read as the picture we started from, and `info` must name its type.
+Lossy formats carry a tolerance.
 
 usage: library_interop.py TOOL FORMAT...
 """
@@ -125,6 +126,11 @@ def main():
             if run.returncode != 0:
                 failures.append(f"{key}: we cannot write: {run.stderr.strip()}")
                 continue
+            # `info` reports the file we wrote under its type id.
+            want_type = {"jpg": 3, "tif": 7, "jp2": 12, "j2k": 12, "ppm": 15, "pgm": 15, "ras": 16}[ext]
+            info = subprocess.run([tool, "info", "--json", ours], capture_output=True, text=True)
+            if info.returncode != 0 or f'"type": {want_type},' not in info.stdout:
+                failures.append(f"{key}: info does not report type {want_type}: {info.stdout[:120]} {info.stderr}")
             if "pillow" in peers:
                 try:
                     with Image.open(ours) as im:
