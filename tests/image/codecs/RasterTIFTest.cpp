@@ -365,6 +365,29 @@ TEST(TifReader, LightnessOnlyLabIsGrey)
     EXPECT_EQ(test::RgbPixels(back), (std::vector<uint8_t>{0, 0, 0, 128, 128, 128, 255, 255, 255}));
 }
 
+// Grey with alpha in separate planes cannot be copied as index/alpha pairs;
+// it goes through the RGBA reader and keeps both.
+TEST(TifReader, SeparatePlanesGoThroughTheRgbaReader)
+{
+    const auto file = MakeTiff([](TIFF* tif) {
+        GreyTags(tif, 3, 1, 8);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 2);
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_SEPARATE);
+        const uint16_t kind = EXTRASAMPLE_UNASSALPHA;
+        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &kind);
+        uint8_t grey[3] = {10, 128, 250}, alpha[3] = {255, 255, 0};
+        TIFFWriteScanline(tif, grey, 0, 0);
+        TIFFWriteScanline(tif, alpha, 0, 1);
+    });
+    Raster back;
+    ASSERT_TRUE(DecodeBytes(file, back)) << back.GetLastError();
+    ASSERT_TRUE(back.AlphaIsValid());
+    EXPECT_EQ(back.GetPixelColor(0, 0), MakeRgb(10, 10, 10, 255)); // the fourth byte carries alpha
+    EXPECT_EQ(back.GetPixelColor(1, 0), MakeRgb(128, 128, 128, 255));
+    EXPECT_EQ(back.AlphaGet(1, 0), 255);
+    EXPECT_EQ(back.AlphaGet(2, 0), 0);
+}
+
 TEST(TifReader, ResolutionUnitsAndPosition)
 {
     const auto file = MakeTiff([](TIFF* tif) {
