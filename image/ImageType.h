@@ -48,10 +48,12 @@ std::string FilterEntry(uint32_t type, std::string& allPatterns);
 // default extension of that filter position (empty past the end).
 std::string FileDialogFilter(int filterIndex);
 
-// Multi-frame formats keep the requested frame and report a frame count.
+// Multi-frame formats keep the requested frame and report a frame count
+// (JPEG 2000 presents extra components as frames).
 inline bool IsMultiFrameType(uint32_t type)
 {
-    return type == TypeGif || type == TypeIco || type == TypeCur || type == TypeTif;
+    return type == TypeGif || type == TypeIco || type == TypeCur || type == TypeTif || type == TypeJp2 ||
+           type == TypeJpc;
 }
 
 } // namespace vex

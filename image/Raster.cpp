@@ -40,7 +40,8 @@ uint32_t NormaliseBpp(uint32_t bpp)
 
 int32_t DpiToPelsPerMeter(int32_t dpi)
 {
-    return static_cast<int32_t>(std::floor(dpi * 39.37007874015748 + 0.5));
+    // Resolutions read from files can be absurd; the header field saturates.
+    return static_cast<int32_t>(std::clamp(std::floor(dpi * 39.37007874015748 + 0.5), -2147483648.0, 2147483647.0));
 }
 
 std::atomic<uint64_t> gMemoryLimit{kMaxImageBytes};

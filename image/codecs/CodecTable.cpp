@@ -5,6 +5,9 @@
 #include "image/codecs/RasterANI.h"
 #include "image/codecs/RasterICO.h"
 #include "image/codecs/RasterPNG.h"
+#include "image/codecs/RasterJ2K.h"
+#include "image/codecs/RasterJPG.h"
+#include "image/codecs/RasterTIF.h"
 
 namespace vex {
 namespace {
@@ -15,6 +18,13 @@ constexpr CodecEntry kCodecs[] = {
     {TypeCur, &MakeCodec<RasterCUR>},
     {TypeAni, &MakeCodec<RasterANI>},
     {TypePng, &MakeCodec<RasterPNG>},
+    {TypeJpg, &MakeCodec<RasterJPG>},
+    {TypeTif, &MakeCodec<RasterTIF>},
+    {TypeJp2, &MakeCodec<RasterJ2KOf<TypeJp2>>},
+    {TypeJpc, &MakeCodec<RasterJ2KOf<TypeJpc>>},
+    {TypePgx, &MakeCodec<RasterJ2KOf<TypePgx>>},
+    {TypePnm, &MakeCodec<RasterJ2KOf<TypePnm>>},
+    {TypeRas, &MakeCodec<RasterJ2KOf<TypeRas>>},
 };
 
 } // namespace
