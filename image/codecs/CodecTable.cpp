@@ -2,6 +2,7 @@
 
 #include "image/CodecRegistry.h"
 #include "image/codecs/RasterBMP.h"
+#include "image/codecs/RasterGIF.h"
 #include "image/codecs/RasterPNG.h"
 
 namespace vex {
@@ -10,6 +11,7 @@ namespace {
 constexpr CodecEntry kCodecs[] = {
     {TypeBmp, &MakeCodec<RasterBMP>},
     {TypePng, &MakeCodec<RasterPNG>},
+    {TypeGif, &MakeCodec<RasterGIF>},
 };
 
 } // namespace

@@ -89,7 +89,7 @@ TEST_P(FormatCorpus, EveryFileHasItsExpectedOutcome)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sets, FormatCorpus, ::testing::Values(CorpusSet{"png", {".png"}}),
+INSTANTIATE_TEST_SUITE_P(Sets, FormatCorpus, ::testing::Values(CorpusSet{"png", {".png"}}, CorpusSet{"gif", {".gif"}}),
                          [](const auto& info) { return std::string(info.param.folder); });
 
 } // namespace

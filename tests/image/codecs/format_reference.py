@@ -15,7 +15,7 @@ Pixels are compared as RGBA; a fully transparent pixel counts as (0,0,0,0).
 Channels may differ by 1 (16-bit samples: we keep the high byte, the peers
 round). Gamma is not applied by anyone (ImageMagick is told the samples are sRGB). Malformed samples are reported but not judged.
 """
-import io
+import json
 import os
 import subprocess
 import sys
@@ -40,18 +40,21 @@ def normalise(im):
     return bytes(data), im.size
 
 
-def pillow_rgba(path):
+def pillow_rgba(path, frame=0):
+    """The frame as Pillow composes it (frame -1: the last one)."""
     try:
         with Image.open(path) as im:
-            im.seek(0)
+            im.seek(getattr(im, "n_frames", 1) - 1 if frame < 0 else frame)
             im.load()
             return normalise(im)
     except Exception:
         return None
 
 
-def magick_rgba(path, size):
-    run = subprocess.run(["/usr/bin/convert", path + "[0]", "-set", "colorspace", "sRGB", "-depth", "8",
+def magick_rgba(path, size, last=False):
+    # The last frame of a sequence as ImageMagick composes it.
+    source = [path, "-coalesce", "-delete", "0--2"] if last else [path + "[0]"]
+    run = subprocess.run(["/usr/bin/convert", *source, "-set", "colorspace", "sRGB", "-depth", "8",
                           "rgba:-"], capture_output=True)
     if len(run.stdout) != size[0] * size[1] * 4:
         return None
@@ -103,6 +106,92 @@ OUR_MODES = {
 }
 
 
+def pillow_animation(path):
+    """Frame count, delays (hundredths), loop and every composed frame as Pillow sees them."""
+    with Image.open(path) as im:
+        frames, delays = [], []
+        for i in range(getattr(im, "n_frames", 1)):
+            im.seek(i)
+            im.load()
+            delays.append(im.info.get("duration", 0) // 10)
+            frames.append(normalise(im)[0])
+        return len(frames), delays, im.info.get("loop"), frames
+
+
+def peer_animations(tmp):
+    """Animations written by Pillow (kept and disposed frames, transparency) and ImageMagick."""
+    paths = []
+    for disposal, transparent in ((1, False), (2, True), (0, False)):
+        frames = []
+        for i in range(4):
+            im = Image.new("P", (30, 20), 0)
+            im.putpalette([0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255] + [90] * (252 * 3))
+            for x in range(30):
+                for y in range(20):
+                    if (x + 2 * y + i) % 5 == 0:
+                        im.putpixel((x, y), 1 + (i + x // 10) % 3)
+            frames.append(im)
+        path = os.path.join(tmp, f"pillow-anim-{disposal}.gif")
+        kw = {"transparency": 0} if transparent else {}
+        frames[0].save(path, save_all=True, append_images=frames[1:], duration=[100, 200, 300, 400], loop=3,
+                       disposal=disposal, **kw)
+        paths.append(path)
+    parts = []
+    for i, colour in enumerate(("red", "lime", "blue")):
+        part = os.path.join(tmp, f"part{i}.png")
+        subprocess.run(["/usr/bin/convert", "-size", "24x16", f"xc:{colour}", "-fill", "white", "-draw",
+                        f"rectangle {i * 4},2 {i * 4 + 6},9", part], check=True)
+        parts.append(part)
+    path = os.path.join(tmp, "magick-anim.gif")
+    subprocess.run(["/usr/bin/convert", "-delay", "25", "-loop", "0", *parts, path], check=True)
+    paths.append(path)
+    return paths
+
+
+def check_animations(exe, corpus, listing, tmp):
+    """Frame count, delays, loop count and the composed frames survive our reading and writing."""
+    sources = peer_animations(tmp)
+    with open(listing) as f:
+        for line in f:
+            fields = line.rstrip("\n").split("\t")
+            rel = fields[0]
+            if fields[1] == "ok" and fields[4] != "frames 1" and not any(m in "/" + rel for m in MALFORMED):
+                sources.append(os.path.join(corpus, rel))
+    failures = []
+    out = os.path.join(tmp, "anim-out.gif")
+    for src in sources:
+        name = os.path.basename(src)
+        try:
+            count, delays, loop, composed = pillow_animation(src)
+        except Exception:
+            continue
+        info = subprocess.run([exe, "info", "--json", src], capture_output=True, text=True)
+        if info.returncode != 0:
+            failures.append(f"{name}: info failed: {info.stderr.strip()}")
+            continue
+        doc = json.loads(info.stdout)
+        if doc["frame_count"] != count or [fr["delay"] for fr in doc["frames"]] != delays:
+            failures.append(f"{name}: we read {doc['frame_count']} frames, delays "
+                            f"{[fr['delay'] for fr in doc['frames']]}; Pillow {count}, {delays}")
+            continue
+        run = tool(exe, "convert", src, out, "--all-frames")
+        if run.returncode != 0:
+            failures.append(f"{name}: convert --all-frames failed: {run.stderr.strip()}")
+            continue
+        count2, delays2, loop2, composed2 = pillow_animation(out)
+        if (count2, delays2) != (count, delays) or (loop or None) != (loop2 or None) and not (loop is None and loop2 == 0):
+            failures.append(f"{name}: Pillow reads our animation as {count2} frames, delays {delays2}, loop {loop2}; "
+                            f"the source as {count}, {delays}, loop {loop}")
+            continue
+        bad = [i for i, (a, b) in enumerate(zip(composed, composed2)) if not close(a, b)]
+        if bad:
+            failures.append(f"{name}: composed frames {bad} differ after our conversion")
+        magick = subprocess.run(["/usr/bin/identify", "-format", "%T\n", out], capture_output=True, text=True)
+        if [int(t) for t in magick.stdout.split()] != delays:
+            failures.append(f"{name}: ImageMagick reads delays {magick.stdout.split()} from our animation")
+    return len(sources), failures
+
+
 def main():
     exe, corpus, fmt, listing = sys.argv[1:5]
     failures, notes = [], []
@@ -133,6 +222,15 @@ def main():
                     im = magick_rgba(src, size)
                     if im:
                         refs.append(("ImageMagick", im))
+                if fmt == "gif" and not any(close(r, have) for _, r in refs):
+                    # A picture made of partial frames without a global palette is
+                    # read flattened: compare with the peers' last composed frame.
+                    pil = pillow_rgba(src, -1)
+                    if pil and pil[1] == size:
+                        refs.append(("Pillow (last frame)", pil[0]))
+                    im = magick_rgba(src, size, last=True)
+                    if im:
+                        refs.append(("ImageMagick (last frame)", im))
                 if not refs:
                     skipped += 1
                     continue
@@ -145,9 +243,9 @@ def main():
                 run = tool(exe, "convert", src, out_own)
                 if run.returncode != 0:
                     continue  # a depth our writer refuses for this format
-                back = pillow_rgba(out_own)
+                back = pillow_rgba(out_own, -1)
                 if back is None or back[1] != size or not close(back[0], have):
-                    im = magick_rgba(out_own, size)
+                    im = magick_rgba(out_own, size, last=True)
                     if im is None or not close(im, have):
                         sink.append(f"{rel}: the peers read our {fmt} differently")
         # 2 and 3. peer-made images both ways
@@ -173,9 +271,16 @@ def main():
                 if run.returncode != 0:
                     failures.append(f"{mode}: our {fmt} writer refused: {run.stderr.strip()}")
                     continue
-                for name, got in (("Pillow", pillow_rgba(out_own)), ("ImageMagick", (magick_rgba(out_own, im.size), im.size))):
+                # Our true-colour GIFs are tiles: the last composed frame is the picture.
+                for name, got in (("Pillow", pillow_rgba(out_own, -1)),
+                                  ("ImageMagick", (magick_rgba(out_own, im.size, last=True), im.size))):
                     if got is None or got[0] is None or not close(got[0], want):
                         failures.append(f"{mode}: {name} reads our {fmt} differently")
+        animations = 0
+        if fmt == "gif":
+            animations, anim_failures = check_animations(exe, corpus, listing, tmp)
+            failures += anim_failures
+            print(f"gif: {animations} animations checked for frame count, delays, loop count and composed frames")
     for n in notes:
         print("note (malformed file, not judged):", n)
     for f in failures:
