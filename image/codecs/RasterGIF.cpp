@@ -128,8 +128,10 @@ bool RasterGIF::ReadExtension(ByteStream* stream, Control& control, bool store)
         if (length == 0) return true;
         uint8_t data[256];
         if (!stream->ReadExact(data, static_cast<size_t>(length))) return false;
-        // The count in the file is repetitions after the first play.
-        if (length > 2 && store) {
+        // The count in the file is repetitions after the first play. Only the
+        // looping extension carries it; other applications store their own data.
+        const bool looping = std::memcmp(id, "NETSCAPE2.0", 11) == 0 || std::memcmp(id, "ANIMEXTS1.0", 11) == 0;
+        if (looping && length > 2 && data[0] == 1 && store) {
             const int repetitions = data[1] | data[2] << 8;
             loops_ = repetitions == 0 ? 0 : repetitions + 1;
         }
@@ -261,11 +263,14 @@ bool RasterGIF::DecodeStream(ByteStream* stream)
             // Laid over what the previous frame's disposal left: kept (0, 1),
             // its area cleared (2) or the picture from before it (3). In colour
             // when the palettes differ.
-            if (previousDisposal == 3 && restore.IsValid()) picture.Transfer(restore);
+            // With nothing before it to restore (a first frame), restoring clears.
+            const bool restored = previousDisposal == 3 && restore.IsValid();
+            if (restored) picture.Transfer(restore);
+            const bool clear = previousDisposal == 2 || (previousDisposal == 3 && !restored);
             const bool sameColors = SamePalette(picture, frame, static_cast<uint32_t>(entries));
             if (!sameColors && picture.GetBpp() <= 8 && !picture.IncreaseBpp(24)) return Fail(picture.GetLastError());
             const int32_t trans = frame.GetTransIndex();
-            if (previousDisposal == 2) {
+            if (clear) {
                 if (sameColors) {
                     if (picture.GetTransIndex() < 0 && trans >= 0) firstTransIndex = trans;
                     const int32_t keyIndex = picture.GetTransIndex() >= 0 ? picture.GetTransIndex() : firstTransIndex;

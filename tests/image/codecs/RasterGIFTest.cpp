@@ -289,6 +289,17 @@ TEST(GifReader, CompositionAppliesThePreviousFramesDisposal)
         std::vector<uint8_t> want;
         int32_t wantTrans;
     } cases[] = {{1, {3, 3, 2}, -1}, {0, {3, 3, 2}, -1}, {2, {0, 0, 2}, 0}, {3, {1, 2, 2}, -1}};
+    // A first frame that restores what was before it leaves nothing: cleared.
+    {
+        GifBuilder g(3, 1, 4);
+        g.Control(3, -1).Image(0, 0, 3, 1, {1, 2, 3});
+        g.Control(0, 0).Image(1, 0, 2, 1, {0, 2});
+        Raster img;
+        ASSERT_TRUE(DecodeGif(g.End(), img, 1)) << img.GetLastError();
+        EXPECT_EQ(TopIndex(img, 0, 0), 0);
+        EXPECT_EQ(TopIndex(img, 2, 0), 2);
+        EXPECT_EQ(img.GetTransIndex(), 0);
+    }
     for (const auto& c : cases) {
         GifBuilder g(3, 1, 4);
         g.Control(1, -1).Image(0, 0, 3, 1, {1, 2, 3});
@@ -305,6 +316,32 @@ TEST(GifReader, CompositionAppliesThePreviousFramesDisposal)
 }
 
 // Frames with their own palettes are laid over the picture in colour.
+// Only the looping extension sets the loop count; other application data
+// (here ImageMagick's) is skipped.
+TEST(GifReader, LoopCountComesFromTheLoopingExtensionOnly)
+{
+    auto app = [](const char* id, std::vector<uint8_t> data) {
+        std::vector<uint8_t> out = {0x21, 0xFF, 11};
+        out.insert(out.end(), id, id + 11);
+        out.push_back(static_cast<uint8_t>(data.size()));
+        out.insert(out.end(), data.begin(), data.end());
+        out.push_back(0);
+        return out;
+    };
+    struct Case {
+        std::vector<uint8_t> ext;
+        int loops;
+    } cases[] = {{{}, 1}, {app("NETSCAPE2.0", {1, 0, 0}), 0}, {app("NETSCAPE2.0", {1, 4, 0}), 5},
+                 {app("ImageMagick", {'g', 'a', 'm', 'm', 'a'}), 1}};
+    for (const auto& c : cases) {
+        const auto bytes = GifBuilder(1, 1, 2).Raw(c.ext).Image(0, 0, 1, 1, {1}).End();
+        MemoryStream s(bytes.data(), bytes.size());
+        RasterGIF gif;
+        ASSERT_TRUE(gif.DecodeStream(&s)) << gif.GetLastError();
+        EXPECT_EQ(gif.GetLoops(), c.loops);
+    }
+}
+
 TEST(GifReader, CompositionInColourWhenPalettesDiffer)
 {
     GifBuilder g(2, 1, 4);

