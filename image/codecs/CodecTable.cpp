@@ -3,7 +3,10 @@
 #include "image/CodecRegistry.h"
 #include "image/codecs/RasterBMP.h"
 #include "image/codecs/RasterGIF.h"
+#include "image/codecs/RasterPCX.h"
 #include "image/codecs/RasterPNG.h"
+#include "image/codecs/RasterTGA.h"
+#include "image/codecs/RasterWBMP.h"
 
 namespace vex {
 namespace {
@@ -12,6 +15,9 @@ constexpr CodecEntry kCodecs[] = {
     {TypeBmp, &MakeCodec<RasterBMP>},
     {TypePng, &MakeCodec<RasterPNG>},
     {TypeGif, &MakeCodec<RasterGIF>},
+    {TypeTga, &MakeCodec<RasterTGA>},
+    {TypePcx, &MakeCodec<RasterPCX>},
+    {TypeWbmp, &MakeCodec<RasterWBMP>},
 };
 
 } // namespace

@@ -89,7 +89,9 @@ TEST_P(FormatCorpus, EveryFileHasItsExpectedOutcome)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sets, FormatCorpus, ::testing::Values(CorpusSet{"png", {".png"}}, CorpusSet{"gif", {".gif"}}),
+INSTANTIATE_TEST_SUITE_P(Sets, FormatCorpus, ::testing::Values(CorpusSet{"png", {".png"}}, CorpusSet{"gif", {".gif"}},
+                                           CorpusSet{"tga", {".tga"}}, CorpusSet{"pcx", {".pcx"}},
+                                           CorpusSet{"wbmp", {".wbmp"}}),
                          [](const auto& info) { return std::string(info.param.folder); });
 
 } // namespace
