@@ -51,19 +51,21 @@ bool RasterWBMP::DecodeStream(ByteStream* stream)
     uint32_t type = 0, width = 0, height = 0;
     if (!ReadMultiByte(stream, type)) return fail("Not a WBMP");
     if (type != 0) return fail("Unsupported WBMP type");
-    if (stream->GetC() < 0 || !ReadMultiByte(stream, width) || !ReadMultiByte(stream, height))
-        return fail("Not a WBMP");
+    const bool parsed = stream->GetC() >= 0 && ReadMultiByte(stream, width) && ReadMultiByte(stream, height);
     auto dataBytes = [](uint64_t w, uint64_t h) { return (w + 7) / 8 * h; };
     const int64_t size = stream->Size();
     int64_t dataStart = stream->Tell();
+    const bool fits = parsed && size >= dataStart && static_cast<uint64_t>(size - dataStart) >= dataBytes(width, height);
     // Files written with single-byte sizes (128 and above) are read that way
     // only when just that reading matches the data that follows.
-    if (size >= 0 && width && height && static_cast<uint64_t>(size - dataStart) < dataBytes(width, height) &&
-        static_cast<uint64_t>(size - start - 4) == dataBytes(head[2], head[3])) {
+    if ((!parsed || !fits || width == 0 || height == 0) && size >= start + 4 &&
+        static_cast<uint64_t>(size - start - 4) == dataBytes(head[2], head[3]) && head[2] && head[3]) {
         width = head[2];
         height = head[3];
         dataStart = start + 4;
         if (!stream->Seek(dataStart, 0)) return fail("Not a WBMP");
+    } else if (!parsed) {
+        return fail("Not a WBMP");
     }
     if (width == 0 || height == 0) return fail("Corrupted WBMP");
     if (!SideInRange(width) || !SideInRange(height)) return fail("Corrupted WBMP");
