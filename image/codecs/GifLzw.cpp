@@ -156,6 +156,9 @@ GifLzwStatus GifLzwDecode(ByteStream* stream, std::vector<uint8_t>& out, const v
     }
     if (status != GifLzwStatus::Ok) return status;
     if (reader.Truncated()) return GifLzwStatus::Truncated;
+    // Pixels the code stream never gave are not made up; this also keeps the
+    // work of a frame proportional to its data.
+    if (filled < out.size()) return GifLzwStatus::Short;
     // Whatever follows the last pixel is skipped; a file cut there is still whole.
     reader.Finish();
     return GifLzwStatus::Ok;

@@ -9,7 +9,7 @@
 
 namespace vex {
 
-enum class GifLzwStatus { Ok, BadCodeSize, BadCode, Truncated, Cancelled };
+enum class GifLzwStatus { Ok, BadCodeSize, BadCode, Truncated, Short, Cancelled };
 
 // Reads the minimum code size byte and the data sub-blocks of one image into
 // out (one index per pixel, in stream order), stopping when out is full.

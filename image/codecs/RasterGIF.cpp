@@ -10,6 +10,8 @@
 namespace vex {
 namespace {
 
+constexpr uint64_t kPixelsPerDataByte = 8 * 4096 / 3 + 1;
+
 uint16_t Le16(const uint8_t* p)
 {
     return static_cast<uint16_t>(p[0] | p[1] << 8);
@@ -206,6 +208,13 @@ bool RasterGIF::DecodeStream(ByteStream* stream)
             continue;
         }
 
+        // Each byte of data holds at most 8/3 codes of at most 4096 pixels: a
+        // frame larger than its remaining data could give is refused before
+        // anything is allocated for it.
+        const int64_t remaining = stream->Size() - stream->Tell();
+        if (remaining >= 0 && uint64_t{w} * h > static_cast<uint64_t>(remaining) * kPixelsPerDataByte + 4096)
+            return Fail("Corrupted GIF image data");
+
         Raster frame;
         const uint32_t depth = entries <= 2 ? 1 : entries <= 16 ? 4 : 8;
         if (!frame.Create(w, h, depth, TypeGif)) return Fail(frame.GetLastError());
@@ -226,7 +235,8 @@ bool RasterGIF::DecodeStream(ByteStream* stream)
         switch (GifLzwDecode(stream, indices)) {
         case GifLzwStatus::Ok: break;
         case GifLzwStatus::BadCodeSize: return Fail("Bad GIF LZW code size");
-        case GifLzwStatus::BadCode: return Fail("Corrupted GIF image data");
+        case GifLzwStatus::BadCode:
+        case GifLzwStatus::Short: return Fail("Corrupted GIF image data");
         case GifLzwStatus::Truncated: return Fail("GIF file is truncated");
         case GifLzwStatus::Cancelled: return Fail("Cancelled");
         }

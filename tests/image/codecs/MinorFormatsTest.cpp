@@ -116,6 +116,24 @@ TEST(MinorFormats, WriterRefusals)
     }
 }
 
+// Formats with 16-bit sides refuse wider images instead of writing a wrapped size.
+TEST(MinorFormats, SidesAbove65535AreRefused)
+{
+    struct Case {
+        uint32_t type;
+        const char* message;
+    } cases[] = {{TypeTga, "TGA sides are limited to 65535 pixels"},
+                 {TypePcx, "PCX sides are limited to 65535 pixels"},
+                 {TypeGif, "GIF sides are limited to 65535 pixels"}};
+    for (const auto& c : cases) {
+        Raster img;
+        ASSERT_TRUE(img.Create(65536, 1, 8, TypeBmp));
+        MemoryStream s;
+        EXPECT_FALSE(img.Encode(&s, c.type));
+        EXPECT_STREQ(img.GetLastError(), c.message);
+    }
+}
+
 // ---- Targa ----
 
 Bytes TgaHeader(uint8_t imageType, uint16_t w, uint16_t h, uint8_t bits, uint8_t descriptor, uint16_t mapLength = 0,
