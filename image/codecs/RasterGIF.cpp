@@ -253,6 +253,11 @@ bool RasterGIF::DecodeStream(ByteStream* stream)
 
         if (flatten) {
             if (!canvas.IsValid()) {
+                // The frames that fill the canvas need data in proportion to it.
+                const int64_t size = stream->Size();
+                if (size >= 0 && uint64_t{screen.width} * screen.height >
+                                     static_cast<uint64_t>(size) * kPixelsPerDataByte + 65536)
+                    return Fail("GIF logical screen too large for its data");
                 if (!canvas.Create(screen.width, screen.height, 24, TypeGif)) return Fail(canvas.GetLastError());
                 painted.assign(uint64_t{screen.width} * screen.height, 0);
             }

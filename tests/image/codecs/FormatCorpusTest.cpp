@@ -112,6 +112,8 @@ TEST(FuzzRegressions, EachFileEndsAsExpected)
     } cases[] = {
         // A frame of 61496 x 32564 pixels backed by a few hundred bytes of data.
         {"gif/timeout-huge-frame-little-data.gif", TypeGif, "Corrupted GIF image data"},
+        // Partial frames on a logical screen of 8995 x 8995 from 1258 bytes.
+        {"gif/timeout-huge-flattened-screen.gif", TypeGif, "GIF logical screen too large for its data"},
     };
     const fs::path root = fs::path(VEXMIRA_TEST_DATA_DIR) / ".." / ".." / "fuzz" / "regressions";
     for (const auto& c : cases) {
