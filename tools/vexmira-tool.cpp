@@ -14,6 +14,7 @@
 #include "image/CodecRegistry.h"
 #include "image/ImageType.h"
 #include "image/SafeFile.h"
+#include "image/codecs/RasterGIF.h"
 #include "tools/Tool.h"
 
 namespace {
@@ -126,6 +127,15 @@ int Convert(int argc, char** argv)
         std::fprintf(stderr, "%s: the %s format has no multi-frame writer; use --frame N\n", out.c_str(),
                      TypeExtension(outType, 0).c_str());
         return kFailed;
+    }
+    if (auto* gif = dynamic_cast<RasterGIF*>(codec.get())) {
+        // Each frame is written as it was read, and a GIF source keeps its looping.
+        gif->SetDisposalMethod(2);
+        if (frames[0].GetType() == TypeGif) {
+            RasterGIF source;
+            FileStream file(in.c_str(), "rb");
+            if (file.IsOpen() && source.DecodeStream(&file)) gif->SetLoops(source.GetLoops());
+        }
     }
     std::vector<Raster*> list;
     for (auto& f : frames) list.push_back(&f);

@@ -8,6 +8,10 @@
 #include "image/codecs/RasterJ2K.h"
 #include "image/codecs/RasterJPG.h"
 #include "image/codecs/RasterTIF.h"
+#include "image/codecs/RasterGIF.h"
+#include "image/codecs/RasterPCX.h"
+#include "image/codecs/RasterTGA.h"
+#include "image/codecs/RasterWBMP.h"
 
 namespace vex {
 namespace {
@@ -25,6 +29,10 @@ constexpr CodecEntry kCodecs[] = {
     {TypePgx, &MakeCodec<RasterJ2KOf<TypePgx>>},
     {TypePnm, &MakeCodec<RasterJ2KOf<TypePnm>>},
     {TypeRas, &MakeCodec<RasterJ2KOf<TypeRas>>},
+    {TypeGif, &MakeCodec<RasterGIF>},
+    {TypeTga, &MakeCodec<RasterTGA>},
+    {TypePcx, &MakeCodec<RasterPCX>},
+    {TypeWbmp, &MakeCodec<RasterWBMP>},
 };
 
 } // namespace

@@ -60,10 +60,22 @@ void ReadMetadata(png_structp png, png_infop info, PngJob* job, int colorType, i
     png_color_16p transKey = nullptr;
     if (png_get_valid(png, info, PNG_INFO_tRNS) && png_get_tRNS(png, info, &transAlpha, &transCount, &transKey)) {
         if (colorType == PNG_COLOR_TYPE_PALETTE && transAlpha && transCount > 0) {
-            if (transCount == 1 && transAlpha[0] == 0) {
-                img.SetTransIndex(0);
+            // One fully transparent entry among opaque ones is a key index.
+            const int colours = static_cast<int>(img.GetNumColors());
+            const int listed = std::min(transCount, colours);
+            int keyEntry = -1, keys = 0;
+            bool binary = true;
+            for (int i = 0; i < listed; ++i) {
+                if (transAlpha[i] == 0) {
+                    keyEntry = i;
+                    ++keys;
+                } else if (transAlpha[i] != 255) {
+                    binary = false;
+                }
+            }
+            if (binary && keys == 1) {
+                img.SetTransIndex(keyEntry);
             } else {
-                const int colours = static_cast<int>(img.GetNumColors());
                 for (int i = 0; i < colours; ++i) {
                     RgbQuad c = img.GetPaletteColor(static_cast<uint8_t>(i));
                     c.reserved = i < transCount ? transAlpha[i] : 255;

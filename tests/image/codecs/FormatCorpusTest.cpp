@@ -89,8 +89,42 @@ TEST_P(FormatCorpus, EveryFileHasItsExpectedOutcome)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sets, FormatCorpus, ::testing::Values(CorpusSet{"png", {".png"}}),
+INSTANTIATE_TEST_SUITE_P(Sets, FormatCorpus, ::testing::Values(CorpusSet{"png", {".png"}}, CorpusSet{"gif", {".gif"}},
+                                           CorpusSet{"tga", {".tga"}}, CorpusSet{"pcx", {".pcx"}},
+                                           CorpusSet{"wbmp", {".wbmp"}}),
                          [](const auto& info) { return std::string(info.param.folder); });
+
+} // namespace
+} // namespace vex
+
+namespace vex {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Inputs the fuzzers found: each must end with its expected outcome, quickly.
+TEST(FuzzRegressions, EachFileEndsAsExpected)
+{
+    struct Case {
+        const char* file;
+        uint32_t type;
+        const char* error;
+    } cases[] = {
+        // A frame of 61496 x 32564 pixels backed by a few hundred bytes of data.
+        {"gif/timeout-huge-frame-little-data.gif", TypeGif, "Corrupted GIF image data"},
+        // Partial frames on a logical screen of 8995 x 8995 from 1258 bytes.
+        {"gif/timeout-huge-flattened-screen.gif", TypeGif, "GIF logical screen too large for its data"},
+    };
+    const fs::path root = fs::path(VEXMIRA_TEST_DATA_DIR) / ".." / ".." / "fuzz" / "regressions";
+    for (const auto& c : cases) {
+        Raster img;
+        img.SetFrame(0);
+        FileStream file((root / c.file).string().c_str(), "rb");
+        ASSERT_TRUE(file.IsOpen()) << c.file;
+        EXPECT_FALSE(img.Decode(&file, c.type)) << c.file;
+        EXPECT_STREQ(img.GetLastError(), c.error) << c.file;
+    }
+}
 
 } // namespace
 } // namespace vex

@@ -204,7 +204,7 @@ TEST(PngReader, TransparencyIsKeptNotComposited)
         EXPECT_EQ(TopPixel(again, 0, 0).reserved, 0);
         EXPECT_EQ(TopPixel(again, 1, 0).reserved, 255);
     }
-    // Palette with one fully transparent first entry: the transparent index.
+    // Palette with one fully transparent entry: the transparent index.
     // Palette with several entries: palette alpha, missing entries opaque.
     {
         PngRecipe r;
@@ -215,6 +215,10 @@ TEST(PngReader, TransparencyIsKeptNotComposited)
         Raster img;
         ASSERT_TRUE(DecodePng(MakePng(r), img)) << img.GetLastError();
         EXPECT_EQ(img.GetTransIndex(), 0);
+        EXPECT_FALSE(img.IsAlphaPaletteEnabled());
+        r.trns = {255, 0}; // one transparent entry among opaque ones: a key index
+        ASSERT_TRUE(DecodePng(MakePng(r), img)) << img.GetLastError();
+        EXPECT_EQ(img.GetTransIndex(), 1);
         EXPECT_FALSE(img.IsAlphaPaletteEnabled());
         r.trns = {0, 100};
         ASSERT_TRUE(DecodePng(MakePng(r), img)) << img.GetLastError();
