@@ -12,6 +12,7 @@
 #include "image/CodecRegistry.h"
 #include "image/ImageType.h"
 #include "image/SafeFile.h"
+#include "image/codecs/metafile/RasterWMF.h"
 #include "tools/Tool.h"
 
 namespace {
@@ -139,6 +140,7 @@ int Convert(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    vex::RegisterMetafileCodec();
     if (argc < 2) return Usage();
     const std::string command = argv[1];
     if (command == "info") return Info(argc - 2, argv + 2);
