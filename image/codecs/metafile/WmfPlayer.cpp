@@ -218,7 +218,11 @@ PlayStatus PlayWmf(const uint8_t* data, size_t size, MetafileCanvas& c, const Ca
         if (n >= kMaxRecords) return PlayStatus::TooComplex;
         if ((n & 255) == 0 && cancelled && cancelled()) return PlayStatus::Cancelled;
         if (!c.WithinBudget()) return PlayStatus::TooComplex;
-        if (size - at < kRecordHeader) break; // padding after the last record
+        if (size - at < kRecordHeader) { // zero padding may follow the last record, a cut record may not
+            for (uint64_t i = at; i < size; ++i)
+                if (data[i] != 0) return PlayStatus::Corrupted;
+            break;
+        }
         RecordReader head(data + at, size - at);
         const uint64_t words = head.U32(0);
         const uint16_t function = head.U16(4);
