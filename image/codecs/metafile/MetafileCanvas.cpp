@@ -59,10 +59,21 @@ bool MetafileCanvas::Charge(double units)
 
 // ---- object table ----
 
+// Objects stay in the table until deleted; a pattern larger than any real
+// brush tile is cut down so a file cannot pile up bitmaps there.
+static void TrimPattern(GdiObject& o)
+{
+    constexpr int kMaxTile = 256;
+    QImage& p = o.brush.pattern;
+    if (!p.isNull() && (p.width() > kMaxTile || p.height() > kMaxTile))
+        p = p.copy(0, 0, std::min(p.width(), kMaxTile), std::min(p.height(), kMaxTile));
+}
+
 void MetafileCanvas::ResizeObjectTable(size_t count) { objects_.resize(std::min(count, kMaxObjectSlots)); }
 
 bool MetafileCanvas::AddObject(GdiObject object)
 {
+    TrimPattern(object);
     for (auto& slot : objects_)
         if (!slot) {
             slot = std::move(object);
@@ -73,6 +84,7 @@ bool MetafileCanvas::AddObject(GdiObject object)
 
 bool MetafileCanvas::SetObject(size_t slot, GdiObject object)
 {
+    TrimPattern(object);
     if (slot >= objects_.size()) return false;
     objects_[slot] = std::move(object);
     return true;
@@ -165,6 +177,8 @@ void MetafileCanvas::ResetClip()
 void MetafileCanvas::CombineClip(const QRegion& r, int mode)
 {
     const QRegion base = dc_.clipped ? dc_.clip : QRegion(target_.rect());
+    // Combining regions costs with the rectangles on both sides.
+    if (!Charge(64.0 * (double(base.rectCount()) + r.rectCount()))) return;
     switch (mode) {
     case 1: dc_.clip = base.intersected(r); break;
     case 2: dc_.clip = base.united(r); break;

@@ -11,8 +11,8 @@
 namespace vex::metafile {
 namespace {
 
-// Largest bitmap one record may carry (8192 x 8192).
-constexpr double kMaxBitmapPixels = 8192.0 * 8192.0;
+// Largest bitmap one record may carry (4096 x 4096).
+constexpr double kMaxBitmapPixels = 4096.0 * 4096.0;
 
 } // namespace
 

@@ -112,6 +112,8 @@ TEST(RasterWMF, SizeRulesRejectEmptyAndNegativeExtentsAndKeepThinSides)
         {0, 100, 100, 0, 96, "empty WMF", 0, 0},
         {0, 0, 32000, 1, 1, nullptr, 4000, 1},
         {0, 0, 1, 32000, 1, nullptr, 1, 4000},
+        // 3072000 x 1536000 pixels: height x 4000 does not fit in 32 bits.
+        {0, 0, 32000, 16000, 1, nullptr, 4000, 2000},
     };
     for (const auto& c : cases) {
         const auto bytes = WmfBuilder().Placeable(c.left, c.top, c.right, c.bottom, c.inch);
