@@ -164,12 +164,38 @@ void MetafileCanvas::PaintPath(bool fill, bool stroke)
 
 void MetafileCanvas::ClipToPath(int mode)
 {
-    if (Charge(path_.elementCount())) {
-        QPainterPath p = path_;
-        p.setFillRule(dc_.windingFill ? Qt::WindingFill : Qt::OddEvenFill);
-        CombineClip(QRegion(p.toFillPolygon().toPolygon(), p.fillRule()), mode);
-    }
+    // The region is read off the filled path pixel row by pixel row; Qt's own
+    // polygon-to-region conversion leaks on some degenerate polygons.
+    QPainterPath p = path_;
+    p.setFillRule(dc_.windingFill ? Qt::WindingFill : Qt::OddEvenFill);
     AbortPath();
+    const QRect box = p.controlPointRect().toAlignedRect().intersected(target_.rect());
+    if (!Charge(p.elementCount()) || (!box.isEmpty() && !ChargeArea(box))) return;
+    QList<QRect> rects;
+    if (!box.isEmpty()) {
+        QImage mask(box.size(), QImage::Format_Grayscale8);
+        if (mask.isNull()) return;
+        mask.fill(0);
+        QPainter painter(&mask);
+        painter.translate(-box.topLeft());
+        painter.fillPath(p, Qt::white);
+        painter.end();
+        for (int y = 0; y < mask.height(); ++y) {
+            const uchar* row = mask.constScanLine(y);
+            for (int x = 0; x < mask.width();) {
+                if (!row[x]) {
+                    ++x;
+                    continue;
+                }
+                const int start = x;
+                while (x < mask.width() && row[x]) ++x;
+                rects.append(QRect(box.x() + start, box.y() + y, x - start, 1));
+            }
+        }
+    }
+    QRegion region;
+    region.setRects(rects.constData(), int(rects.size()));
+    CombineClip(region, mode);
 }
 
 // ---- lines ----

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 
@@ -25,6 +26,21 @@ QPainter::CompositionMode BltMode(uint32_t rop)
     case 0x00330008: return QPainter::RasterOp_NotSource;            // not source copy
     default: return QPainter::CompositionMode_SourceOver;
     }
+}
+
+// An installed family of that name, or the DejaVu face closest in kind:
+// fontconfig's own substitution depends on what was loaded before.
+QString ResolveFamily(const std::string& face)
+{
+    const QString name = QString::fromStdString(face);
+    if (!name.isEmpty() && QFontDatabase::hasFamily(name)) return name;
+    const QString lower = name.toLower();
+    for (const char* mono : {"courier", "mono", "console", "fixed", "terminal"})
+        if (lower.contains(QLatin1String(mono))) return QStringLiteral("DejaVu Sans Mono");
+    for (const char* serif : {"times", "roman", "serif", "georgia", "garamond", "book"})
+        if (lower.contains(QLatin1String(serif)) && !lower.contains(QLatin1String("sans")))
+            return QStringLiteral("DejaVu Serif");
+    return QStringLiteral("DejaVu Sans");
 }
 
 } // namespace
@@ -63,7 +79,10 @@ void MetafileCanvas::Text(QPointF reference, const QString& text, bool useCurren
     pixels = std::min(pixels, kMaxFontPixels);
     if (!Charge(double(text.size()) * pixels * pixels)) return;
 
-    QFont font(QString::fromStdString(f.face));
+    QFont font(ResolveFamily(f.face));
+    // Glyphs come from the chosen face only, so a picture never depends on
+    // which fallback fonts earlier files happened to load.
+    font.setStyleStrategy(QFont::StyleStrategy(QFont::NoFontMerging | QFont::NoAntialias | QFont::NoSubpixelAntialias));
     font.setPixelSize(int(std::lround(pixels)));
     font.setWeight(QFont::Weight(std::clamp(f.weight == 0 ? 400 : f.weight, 1, 1000)));
     font.setItalic(f.italic);

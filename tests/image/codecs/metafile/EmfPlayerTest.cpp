@@ -1,7 +1,10 @@
 // Enhanced metafiles: mapping modes, bitmaps, clipping with saved states,
 // text, the work budget and damaged records.
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -140,6 +143,43 @@ TEST(EmfPlayer, ClipRectanglesAndSavedStates)
     EXPECT_EQ(TopDownColor(img, 5, 5), kBlueRgb);
 }
 
+TEST(EmfPlayer, ClipPathLimitsLaterDrawing)
+{
+    // A rectangle recorded as a path, made the clip, then a fill of everything.
+    EmfBuilder e = RedBrushNoPen();
+    e.Record(59, {}).Rectangle(20, 20, 40, 40).Record(60, {}).Record(67, {5});
+    e.Rectangle(0, 0, 100, 100);
+    Raster img;
+    ASSERT_TRUE(DecodeBytes(img, e.Build(0, 0, 100, 100))) << img.GetLastError();
+    EXPECT_EQ(TopDownColor(img, 20, 20), kRedRgb);
+    EXPECT_EQ(TopDownColor(img, 39, 39), kRedRgb);
+    EXPECT_EQ(TopDownColor(img, 40, 30), kWhiteRgb);
+    EXPECT_EQ(TopDownColor(img, 19, 30), kWhiteRgb);
+    EXPECT_EQ(TopDownColor(img, 5, 5), kWhiteRgb);
+}
+
+TEST(EmfPlayer, FuzzRegressionsFailCleanlyOrRender)
+{
+    // Files the fuzzers once tripped on (a leak in a clip path made a region,
+    // ...): each must render or fail with a message, and leave nothing behind.
+    namespace fs = std::filesystem;
+    int seen = 0;
+    for (const char* set : {"wmf", "emf"}) {
+        const fs::path dir = fs::path(VEXMIRA_FUZZ_REGRESSIONS_DIR) / set;
+        if (!fs::exists(dir)) continue;
+        for (const auto& entry : fs::directory_iterator(dir)) {
+            if (entry.path().filename().string()[0] == '.') continue;
+            std::ifstream in(entry.path(), std::ios::binary);
+            const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            Raster img;
+            if (!DecodeBytes(img, bytes)) EXPECT_STRNE(img.GetLastError(), "") << entry.path();
+            else EXPECT_GT(img.GetWidth(), 0u) << entry.path();
+            ++seen;
+        }
+    }
+    EXPECT_GT(seen, 0);
+}
+
 TEST(EmfPlayer, TextIsDrawnInTheTextColour)
 {
     Bytes font;
@@ -185,6 +225,20 @@ TEST(EmfPlayer, WorkBudgetStopsEndlessOverdraw)
     for (int i = 0; i < 20; ++i) few.Rectangle(0, 0, 1000, 1000);
     Raster ok;
     EXPECT_TRUE(DecodeBytes(ok, few.Placeable(0, 0, 1000, 1000, 96))) << ok.GetLastError();
+}
+
+TEST(EmfPlayer, RecordCountIsCapped)
+{
+    // Two million and one records that do nothing: the file is well formed,
+    // but playing stops at the cap with the limit's own message.
+    WmfBuilder w;
+    w.WindowExt(10, 10);
+    w.records.reserve(12000020);
+    const uint8_t noOp[] = {3, 0, 0, 0, 0x35, 0x00};
+    for (int i = 0; i < 2000001; ++i) w.records.insert(w.records.end(), noOp, noOp + sizeof noOp);
+    Raster img;
+    EXPECT_FALSE(DecodeBytes(img, w.Placeable(0, 0, 10, 10, 96)));
+    EXPECT_STREQ(img.GetLastError(), "WMF drawing limits exceeded");
 }
 
 TEST(EmfPlayer, DamagedRecordsFailWithAMessage)
