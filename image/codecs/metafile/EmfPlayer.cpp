@@ -1,5 +1,6 @@
 // Enhanced metafile records played onto the canvas.
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
