@@ -13,6 +13,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   zlib1g-dev libpng-dev libjpeg-dev libtiff-dev libopenjp2-7-dev
   libgtest-dev libbenchmark-dev
+  qt6-base-dev fonts-dejavu-core
   python3 python3-pil imagemagick icoutils
 )
 [ "$mode" = test ] && packages+=(clang libclang-rt-14-dev)

@@ -15,6 +15,7 @@
 #include "image/ImageType.h"
 #include "image/SafeFile.h"
 #include "image/codecs/RasterGIF.h"
+#include "image/codecs/metafile/RasterWMF.h"
 #include "tools/Tool.h"
 
 namespace {
@@ -154,6 +155,7 @@ int Convert(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    vex::RegisterMetafileCodec();
     if (argc < 2) return Usage();
     const std::string command = argv[1];
     if (command == "info") return Info(argc - 2, argv + 2);
