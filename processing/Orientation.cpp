@@ -10,22 +10,63 @@
 namespace vex {
 using proc::MakeLike;
 
+namespace {
+
+// Copies one pixel (and its alpha) between the stored rows of two images of
+// the same depth, without the bounds checks of the pixel accessors: the
+// caller's mapping only produces positions inside both images.
+class PixelMover {
+public:
+    PixelMover(const Raster& src, Raster& dst)
+        : s_(src.GetBits()), d_(dst.GetBits()), ss_(src.GetEffWidth()), ds_(dst.GetEffWidth()),
+          sw_(src.GetWidth()), dw_(dst.GetWidth()), sa_(src.AlphaGetPointer()), da_(dst.AlphaGetPointer()),
+          bpp_(src.GetBpp())
+    {
+    }
+    void Move(uint32_t sx, uint32_t sy, uint32_t dx, uint32_t dy) const
+    {
+        const uint8_t* sr = s_ + uint64_t{sy} * ss_;
+        uint8_t* dr = d_ + uint64_t{dy} * ds_;
+        switch (bpp_) {
+        case 24: std::memcpy(dr + 3 * uint64_t{dx}, sr + 3 * uint64_t{sx}, 3); break;
+        case 8: dr[dx] = sr[sx]; break;
+        case 4: {
+            const uint8_t v = (sx & 1) ? (sr[sx >> 1] & 0x0F) : (sr[sx >> 1] >> 4);
+            uint8_t& b = dr[dx >> 1];
+            b = (dx & 1) ? static_cast<uint8_t>((b & 0xF0) | v) : static_cast<uint8_t>((b & 0x0F) | (v << 4));
+            break;
+        }
+        default:
+            // The destination starts cleared; only set bits are copied.
+            if ((sr[sx >> 3] >> (7 - (sx & 7))) & 1) dr[dx >> 3] |= static_cast<uint8_t>(0x80 >> (dx & 7));
+            break;
+        }
+        if (sa_ && da_) da_[uint64_t{dy} * dw_ + dx] = sa_[uint64_t{sy} * sw_ + sx];
+    }
+
+private:
+    const uint8_t* s_;
+    uint8_t* d_;
+    uint64_t ss_, ds_, sw_, dw_;
+    const uint8_t* sa_;
+    uint8_t* da_;
+    uint16_t bpp_;
+};
+
+} // namespace
+
 bool Raster::RotateLeft(Raster* destination)
 {
     if (!IsValid()) return false;
     const uint32_t w = GetWidth(), h = GetHeight();
     Raster out;
     if (!MakeLike(*this, out, h, w, true)) return false;
+    const PixelMover mover(*this, out);
     // new (x', y') = source (y', H - 1 - x')
     for (uint32_t yn = 0; yn < w; ++yn) {
         SetProgress(static_cast<int>(uint64_t{yn} * 100 / w));
         if (GetEscape()) return false;
-        for (uint32_t xn = 0; xn < h; ++xn) {
-            const uint32_t sx = yn, sy = h - 1 - xn;
-            if (GetNumColors()) out.SetPixelIndex(xn, yn, GetPixelIndex(sx, sy));
-            else out.SetPixelColor(xn, yn, GetPixelColor(sx, sy));
-            out.AlphaSet(xn, yn, AlphaGet(sx, sy));
-        }
+        for (uint32_t xn = 0; xn < h; ++xn) mover.Move(yn, h - 1 - xn, xn, yn);
     }
     (destination ? *destination : *this).Transfer(out);
     return true;
@@ -37,16 +78,12 @@ bool Raster::RotateRight(Raster* destination)
     const uint32_t w = GetWidth(), h = GetHeight();
     Raster out;
     if (!MakeLike(*this, out, h, w, true)) return false;
+    const PixelMover mover(*this, out);
     // new (x', y') = source (W - 1 - y', x')
     for (uint32_t yn = 0; yn < w; ++yn) {
         SetProgress(static_cast<int>(uint64_t{yn} * 100 / w));
         if (GetEscape()) return false;
-        for (uint32_t xn = 0; xn < h; ++xn) {
-            const uint32_t sx = w - 1 - yn, sy = xn;
-            if (GetNumColors()) out.SetPixelIndex(xn, yn, GetPixelIndex(sx, sy));
-            else out.SetPixelColor(xn, yn, GetPixelColor(sx, sy));
-            out.AlphaSet(xn, yn, AlphaGet(sx, sy));
-        }
+        for (uint32_t xn = 0; xn < h; ++xn) mover.Move(w - 1 - yn, xn, xn, yn);
     }
     (destination ? *destination : *this).Transfer(out);
     return true;
