@@ -2,6 +2,9 @@
 // Small fixtures shared by the image tests.
 
 #include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -46,5 +49,15 @@ inline std::vector<uint8_t> RgbPixels(const Raster& img)
 
 // A fresh empty folder under the test's temporary directory.
 std::string MakeTempDir(const std::string& name);
+
+// A sample set as data: the list file holds one line per file, its path
+// relative to root, a tab and its expected outcome. Each file's outcome must
+// match its line; with VEXMIRA_REGENERATE_CORPUS set the list is rewritten
+// instead (review the diff). Returns the outcomes seen, by relative path.
+bool RegeneratingCorpus();
+std::map<std::string, std::string> CheckCorpusList(const std::filesystem::path& root,
+                                                   const std::vector<std::filesystem::path>& files,
+                                                   const std::string& list,
+                                                   const std::function<std::string(const std::filesystem::path&)>& outcome);
 
 } // namespace vex::test

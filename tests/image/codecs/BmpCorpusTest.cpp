@@ -56,26 +56,8 @@ TEST(BmpCorpus, EveryFileHasItsExpectedOutcome)
     const auto files = CorpusFiles();
     ASSERT_FALSE(files.empty());
 
-    if (std::getenv("VEXMIRA_REGENERATE_CORPUS")) {
-        std::ofstream out(kList);
-        for (const auto& f : files) out << fs::relative(f, root).string() << '\t' << Outcome(f) << '\n';
-        GTEST_SKIP() << "rewrote " << kList;
-    }
-
-    std::map<std::string, std::string> expected;
-    std::ifstream in(kList);
-    ASSERT_TRUE(in) << "missing " << kList;
-    std::string line;
-    while (std::getline(in, line)) {
-        const auto tab = line.find('\t');
-        if (tab != std::string::npos) expected[line.substr(0, tab)] = line.substr(tab + 1);
-    }
-    for (const auto& f : files) {
-        const std::string rel = fs::relative(f, root).string();
-        auto it = expected.find(rel);
-        ASSERT_NE(it, expected.end()) << rel << " is not listed";
-        EXPECT_EQ(Outcome(f), it->second) << rel;
-    }
+    test::CheckCorpusList(root, files, kList, Outcome);
+    if (test::RegeneratingCorpus()) GTEST_SKIP() << "rewrote " << kList;
 }
 
 } // namespace

@@ -71,26 +71,8 @@ TEST_P(LibraryCorpus, EveryFileHasItsExpectedOutcome)
     ASSERT_FALSE(files.empty());
     const std::string list = std::string(VEXMIRA_TEST_DATA_DIR) + "/" + set.list;
 
-    if (std::getenv("VEXMIRA_REGENERATE_CORPUS")) {
-        std::ofstream out(list);
-        for (const auto& f : files) out << fs::relative(f, root).string() << '\t' << Outcome(f) << '\n';
-        GTEST_SKIP() << "rewrote " << list;
-    }
-
-    std::map<std::string, std::string> expected;
-    std::ifstream in(list);
-    ASSERT_TRUE(in) << "missing " << list;
-    std::string line;
-    while (std::getline(in, line)) {
-        const auto tab = line.find('\t');
-        if (tab != std::string::npos) expected[line.substr(0, tab)] = line.substr(tab + 1);
-    }
-    for (const auto& f : files) {
-        const std::string rel = fs::relative(f, root).string();
-        auto it = expected.find(rel);
-        ASSERT_NE(it, expected.end()) << rel << " is not listed";
-        EXPECT_EQ(Outcome(f), it->second) << rel;
-    }
+    test::CheckCorpusList(root, files, list, Outcome);
+    if (test::RegeneratingCorpus()) GTEST_SKIP() << "rewrote " << list;
 }
 
 INSTANTIATE_TEST_SUITE_P(Sets, LibraryCorpus,
