@@ -257,6 +257,10 @@ class ThumbnailTest(unittest.TestCase):
         bad.append(self.write("junk.exe", b"MZ" + bytes(62) + b"\xff" * 64))
         bad.append(self.write("short.ani", b"RIFF" + struct.pack("<I", 1000) + b"ACONanih" + struct.pack("<I", 36)))
         bad.append(self.write("empty.png", b""))
+        # A pipe named like an icon would block a reader forever.
+        fifo = self.path("pipe.ico")
+        os.mkfifo(fifo)
+        bad.append(fifo)
         for source in bad:
             with self.subTest(source=os.path.basename(source)):
                 out = self.path("hostile.png")
