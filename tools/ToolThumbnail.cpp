@@ -110,10 +110,15 @@ bool LoadSource(const std::string& path, const std::vector<uint8_t>& bytes, uint
         image.Transfer(ani);
         return true;
     }
-    if (bytes.size() >= 6 && bytes[0] == 0 && bytes[1] == 0 && (bytes[2] == 1 || bytes[2] == 2) && bytes[3] == 0)
-        return PickIconEntry(bytes, size, image, error);
-
     const uint32_t byName = TypeFromName(path);
+    // A Targa header can begin with the same four bytes as an icon or cursor
+    // directory, so a directory that does not read falls through to the
+    // other formats unless the name says icon or cursor.
+    if (bytes.size() >= 6 && bytes[0] == 0 && bytes[1] == 0 && (bytes[2] == 1 || bytes[2] == 2) && bytes[3] == 0) {
+        if (PickIconEntry(bytes, size, image, error)) return true;
+        if (byName == TypeIco || byName == TypeCur) return false;
+    }
+
     image.SetFrame(0);
     if (byName != TypeUnknown && byName != TypeAni) {
         MemoryStream stream(bytes.data(), bytes.size());

@@ -215,6 +215,13 @@ class ThumbnailTest(unittest.TestCase):
             (pgx, None),
             (os.path.join(CORPUS, "gif/pillow/hopper.gif"), None),
         ]
+        # A true-colour Targa header begins like a cursor directory (00 00 02 00).
+        for mode in ("RGB", "RGBA"):
+            tga = self.path(mode + ".tga")
+            pattern(300, 150, 6).convert(mode).save(tga)
+            with open(tga, "rb") as f:
+                self.assertEqual(f.read(4), bytes((0, 0, 2, 0)))
+            cases.append((tga, None))
         for source, _ in cases:
             ref = self.path("ref.png")
             r = run("convert", source, ref, "--frame", "0")
