@@ -120,13 +120,16 @@ bool LoadSource(const std::string& path, const std::vector<uint8_t>& bytes, uint
     }
 
     image.SetFrame(0);
+    std::string byNameError;
     if (byName != TypeUnknown && byName != TypeAni) {
         MemoryStream stream(bytes.data(), bytes.size());
         if (image.Decode(&stream, byName)) return true;
+        byNameError = image.GetLastError();
     }
     MemoryStream stream(bytes.data(), bytes.size());
     if (image.Decode(&stream, TypeUnknown)) return true;
-    error = image.GetLastError()[0] ? image.GetLastError() : "unknown or unreadable format";
+    // The reader the name points to knows best why the file does not read.
+    error = !byNameError.empty() ? byNameError : image.GetLastError()[0] ? image.GetLastError() : "unknown or unreadable format";
     return false;
 }
 

@@ -279,6 +279,19 @@ class ThumbnailTest(unittest.TestCase):
                 self.assertFalse(os.path.exists(out))
                 self.assertEqual([n for n in os.listdir(self.dir) if n.startswith("hostile")], [])
 
+    def test_memory_cap_is_lower_than_for_other_commands(self):
+        # A 5 KB run-length bitmap of 131168 x 4096 pixels (268 MB at 4 bits):
+        # convert reads it, the thumbnailer refuses it at its 256 MiB cap.
+        source = os.path.join(CORPUS, "bmp/gdk-pixbuf/fail/bug776694.bmp")
+        out = self.path("bomb.png")
+        r = run("info", source)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertIn("131168 x 4096", r.stdout)
+        r = run("thumbnail", source, out)
+        self.assertEqual(r.returncode, 1)
+        self.assertIn("RASTER_MAX_MEMORY exceeded", r.stderr)
+        self.assertFalse(os.path.exists(out))
+
     def test_usage_errors(self):
         for args in (["thumbnail"], ["thumbnail", "a.ico"], ["thumbnail", "-s", "0", "a.ico", "b.png"],
                      ["thumbnail", "-s", "x", "a.ico", "b.png"], ["thumbnail", "--bogus", "a.ico", "b.png"]):
