@@ -15,6 +15,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   qt6-base-dev fonts-dejavu-core
   python3 python3-pil imagemagick icoutils
+  desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin dpkg-dev file
 )
 [ "$mode" = test ] && packages+=(clang libclang-rt-14-dev)
 

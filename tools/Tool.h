@@ -20,5 +20,7 @@ bool PrintInfo(const std::string& path, bool json);
 int Extract(const std::string& program, const std::string& outDir);
 // vexmira-tool apply: runs an operation of the operation table on a file.
 int Apply(int argc, char** argv);
+// vexmira-tool thumbnail: a PNG of at most SIZE pixels for file managers.
+int Thumbnail(int argc, char** argv);
 
 } // namespace vex::tool

@@ -3,6 +3,7 @@
 //   convert IN OUT [--frame N] [--all-frames] [--type EXT] [--quality Q]
 //   extract PROGRAM OUTDIR
 //   apply IN OUT OPERATION [PARAM...] [--frame N]; apply --list
+//   thumbnail [-s SIZE] INPUT OUTPUT.png
 // Exit status: 0 success, 1 failure (reason on standard error), 2 usage error.
 
 #include <cstdio>
@@ -31,7 +32,8 @@ int Usage(const char* message = nullptr)
                  "usage: vexmira-tool info [--json] FILE...\n"
                  "       vexmira-tool convert IN OUT [--frame N] [--all-frames] [--type EXT] [--quality Q]\n"
                  "       vexmira-tool extract PROGRAM OUTDIR\n"
-                 "       vexmira-tool apply IN OUT OPERATION [PARAM...] [--frame N] | apply --list\n");
+                 "       vexmira-tool apply IN OUT OPERATION [PARAM...] [--frame N] | apply --list\n"
+                 "       vexmira-tool thumbnail [-s SIZE] INPUT OUTPUT.png\n");
     return kUsage;
 }
 
@@ -162,6 +164,7 @@ int main(int argc, char** argv)
     if (command == "convert") return Convert(argc - 2, argv + 2);
     if (command == "extract") return argc == 4 ? tool::Extract(argv[2], argv[3]) : Usage("extract needs PROGRAM and OUTDIR");
     if (command == "apply") return tool::Apply(argc - 2, argv + 2);
+    if (command == "thumbnail") return tool::Thumbnail(argc - 2, argv + 2);
     if (command == "--help" || command == "-h" || command == "help") {
         Usage();
         return kOk;
