@@ -1,5 +1,6 @@
 // Resource tables of PE and NE programs, read defensively.
 
+#include "image/ByteOrder.h"
 #include "image/ProgramIcons.h"
 
 #include <algorithm>
@@ -56,17 +57,6 @@ struct Resource {
     uint64_t size = 0;
 };
 
-void Put16(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void Put32(std::vector<uint8_t>& out, uint32_t v)
-{
-    Put16(out, v);
-    Put16(out, v >> 16);
-}
-
 // Builds an icon file from a group directory (14-byte entries naming icon
 // ids) and the icon resources. Entries whose icon is missing are left out.
 bool BuildIcoFile(const View& file, const Resource& group, const std::map<uint32_t, Resource>& icons,
@@ -84,9 +74,9 @@ bool BuildIcoFile(const View& file, const Resource& group, const std::map<uint32
     }
     if (parts.empty()) return false;
     out.clear();
-    Put16(out, 0);
-    Put16(out, kIconDirIcon);
-    Put16(out, static_cast<uint32_t>(parts.size()));
+    AppendLe16(out, 0);
+    AppendLe16(out, kIconDirIcon);
+    AppendLe16(out, static_cast<uint32_t>(parts.size()));
     uint64_t offset = kIconDirHeaderSize + uint64_t{kIconDirEntrySize} * parts.size();
     for (const auto& part : parts) {
         offset += part.second->size;
@@ -95,8 +85,8 @@ bool BuildIcoFile(const View& file, const Resource& group, const std::map<uint32
     offset = kIconDirHeaderSize + uint64_t{kIconDirEntrySize} * parts.size();
     for (const auto& [e, icon] : parts) {
         out.insert(out.end(), file.At(e), file.At(e) + 8); // size, colours, reserved, planes, bit count
-        Put32(out, static_cast<uint32_t>(icon->size));
-        Put32(out, static_cast<uint32_t>(offset));
+        AppendLe32(out, static_cast<uint32_t>(icon->size));
+        AppendLe32(out, static_cast<uint32_t>(offset));
         offset += icon->size;
     }
     for (const auto& part : parts) out.insert(out.end(), file.At(part.second->offset), file.At(part.second->offset) + part.second->size);

@@ -1,3 +1,4 @@
+#include "image/ByteOrder.h"
 #include "image/Raster.h"
 
 #include <algorithm>
@@ -10,25 +11,6 @@
 
 namespace vex {
 namespace {
-
-void Put16(uint8_t* p, uint16_t v)
-{
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void Put32(uint8_t* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-uint32_t Get32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}
 
 uint32_t NormaliseBpp(uint32_t bpp)
 {
@@ -60,33 +42,33 @@ void SetRasterMemoryLimit(uint64_t bytes)
 
 void StoreInfoHeader(uint8_t* d, const BitmapInfoHeader& h)
 {
-    Put32(d + 0, h.size);
-    Put32(d + 4, static_cast<uint32_t>(h.width));
-    Put32(d + 8, static_cast<uint32_t>(h.height));
-    Put16(d + 12, h.planes);
-    Put16(d + 14, h.bitCount);
-    Put32(d + 16, h.compression);
-    Put32(d + 20, h.sizeImage);
-    Put32(d + 24, static_cast<uint32_t>(h.xPelsPerMeter));
-    Put32(d + 28, static_cast<uint32_t>(h.yPelsPerMeter));
-    Put32(d + 32, h.clrUsed);
-    Put32(d + 36, h.clrImportant);
+    StoreLe32(d + 0, h.size);
+    StoreLe32(d + 4, static_cast<uint32_t>(h.width));
+    StoreLe32(d + 8, static_cast<uint32_t>(h.height));
+    StoreLe16(d + 12, h.planes);
+    StoreLe16(d + 14, h.bitCount);
+    StoreLe32(d + 16, h.compression);
+    StoreLe32(d + 20, h.sizeImage);
+    StoreLe32(d + 24, static_cast<uint32_t>(h.xPelsPerMeter));
+    StoreLe32(d + 28, static_cast<uint32_t>(h.yPelsPerMeter));
+    StoreLe32(d + 32, h.clrUsed);
+    StoreLe32(d + 36, h.clrImportant);
 }
 
 BitmapInfoHeader LoadInfoHeader(const uint8_t* s)
 {
     BitmapInfoHeader h;
-    h.size = Get32(s + 0);
-    h.width = static_cast<int32_t>(Get32(s + 4));
-    h.height = static_cast<int32_t>(Get32(s + 8));
-    h.planes = Get16(s + 12);
-    h.bitCount = Get16(s + 14);
-    h.compression = Get32(s + 16);
-    h.sizeImage = Get32(s + 20);
-    h.xPelsPerMeter = static_cast<int32_t>(Get32(s + 24));
-    h.yPelsPerMeter = static_cast<int32_t>(Get32(s + 28));
-    h.clrUsed = Get32(s + 32);
-    h.clrImportant = Get32(s + 36);
+    h.size = Le32(s + 0);
+    h.width = static_cast<int32_t>(Le32(s + 4));
+    h.height = static_cast<int32_t>(Le32(s + 8));
+    h.planes = Le16(s + 12);
+    h.bitCount = Le16(s + 14);
+    h.compression = Le32(s + 16);
+    h.sizeImage = Le32(s + 20);
+    h.xPelsPerMeter = static_cast<int32_t>(Le32(s + 24));
+    h.yPelsPerMeter = static_cast<int32_t>(Le32(s + 28));
+    h.clrUsed = Le32(s + 32);
+    h.clrImportant = Le32(s + 36);
     return h;
 }
 

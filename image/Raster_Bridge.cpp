@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "image/ByteOrder.h"
 #include "image/Bridge.h"
 #include "image/Limits.h"
 #include "image/Raster.h"
@@ -13,11 +14,6 @@ namespace vex {
 namespace {
 
 constexpr uint32_t kBiRgb = 0, kBiBitfields = 3, kBiAlphaBitfields = 6;
-
-uint32_t Le32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 int32_t DpiFromPpm(int32_t ppm) { return ppm == 0 ? 96 : static_cast<int32_t>(std::floor(ppm * 0.0254 + 0.5)); }
 

@@ -1,5 +1,6 @@
 // Animated cursor reader and writer.
 
+#include "image/ByteOrder.h"
 #include "image/codecs/RasterANI.h"
 
 #include <algorithm>
@@ -13,16 +14,6 @@
 
 namespace vex {
 namespace {
-
-uint32_t Le32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
 
 void PutTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
 
@@ -271,30 +262,30 @@ bool RasterANI::WriteFrames(ByteStream* stream, Raster* const* frames, int count
 
     std::vector<uint8_t> out;
     PutTag(out, "RIFF");
-    Put32(out, static_cast<uint32_t>(riffSize));
+    AppendLe32(out, static_cast<uint32_t>(riffSize));
     PutTag(out, "ACON");
     PutTag(out, "anih");
-    Put32(out, kAniHeaderSize);
+    AppendLe32(out, kAniHeaderSize);
     for (uint32_t v : {header_.headerSize, header_.frames, header_.steps, header_.width, header_.height,
                        header_.bitCount, header_.planes, header_.rate, header_.flags})
-        Put32(out, v);
+        AppendLe32(out, v);
     if (needRates) {
         PutTag(out, "rate");
-        Put32(out, static_cast<uint32_t>(stepBytes));
-        for (uint32_t r : stepRate) Put32(out, r);
+        AppendLe32(out, static_cast<uint32_t>(stepBytes));
+        for (uint32_t r : stepRate) AppendLe32(out, r);
     }
     if (needSequence) {
         PutTag(out, "seq ");
-        Put32(out, static_cast<uint32_t>(stepBytes));
-        for (uint32_t s : sequence) Put32(out, s);
+        AppendLe32(out, static_cast<uint32_t>(stepBytes));
+        for (uint32_t s : sequence) AppendLe32(out, s);
     }
     PutTag(out, "LIST");
-    Put32(out, static_cast<uint32_t>(listSize));
+    AppendLe32(out, static_cast<uint32_t>(listSize));
     PutTag(out, "fram");
     for (int e : order) {
         const auto& bytes = cache_[e].bytes;
         PutTag(out, "icon");
-        Put32(out, static_cast<uint32_t>(bytes.size()));
+        AppendLe32(out, static_cast<uint32_t>(bytes.size()));
         out.insert(out.end(), bytes.begin(), bytes.end());
         if (bytes.size() & 1) out.push_back(0);
     }

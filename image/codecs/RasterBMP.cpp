@@ -1,3 +1,4 @@
+#include "image/ByteOrder.h"
 #include "image/codecs/RasterBMP.h"
 
 #include <algorithm>
@@ -14,11 +15,6 @@ namespace {
 
 constexpr uint16_t kBmSignature = 0x4D42; // "BM"
 constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3;
-
-uint32_t Le32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 int32_t DpiFromPelsPerMeter(int32_t ppm)
 {

@@ -1,3 +1,4 @@
+#include "image/ByteOrder.h"
 #include "image/codecs/RasterGIF.h"
 
 #include <algorithm>
@@ -11,11 +12,6 @@ namespace vex {
 namespace {
 
 constexpr uint64_t kPixelsPerDataByte = 8 * 4096 / 3 + 1;
-
-uint16_t Le16(const uint8_t* p)
-{
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
 
 // The top-down row of line `line` of the code stream.
 std::vector<uint32_t> RowOrder(uint32_t height, bool interlaced)

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "image/ByteOrder.h"
 #include "image/codecs/GifLzw.h"
 #include "image/codecs/RasterGIF.h"
 
@@ -16,12 +17,6 @@ constexpr uint32_t kMaxGifSide = 65535;
 constexpr uint32_t kTileWidth = 17, kTileHeight = 15;
 constexpr uint8_t kTrailer = 0x3B;
 
-void Put16(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
 bool Write(ByteStream* stream, const std::vector<uint8_t>& bytes)
 {
     return stream->WriteExact(bytes.data(), bytes.size());
@@ -31,8 +26,8 @@ bool Write(ByteStream* stream, const std::vector<uint8_t>& bytes)
 bool WriteHeader(ByteStream* stream, uint32_t width, uint32_t height, const Raster* palette)
 {
     std::vector<uint8_t> out = {'G', 'I', 'F', '8', '9', 'a'};
-    Put16(out, width);
-    Put16(out, height);
+    AppendLe16(out, width);
+    AppendLe16(out, height);
     if (palette && palette->GetNumColors()) {
         const uint32_t depth = palette->GetBpp();
         out.push_back(static_cast<uint8_t>(0x80 | (((depth + 7) << 5) & 0xFF) | (depth - 1)));
@@ -66,7 +61,7 @@ bool WriteLoops(ByteStream* stream, int loops)
     const char* id = "NETSCAPE2.0";
     out.insert(out.end(), id, id + 11);
     out.insert(out.end(), {0x03, 0x01});
-    Put16(out, static_cast<uint32_t>(std::clamp(loops - 1, 0, 65535)));
+    AppendLe16(out, static_cast<uint32_t>(std::clamp(loops - 1, 0, 65535)));
     out.push_back(0);
     return Write(stream, out);
 }
@@ -118,7 +113,7 @@ bool RasterGIF::WriteImage(ByteStream* stream, const Raster& image, int left, in
     const int32_t trans = image.GetTransIndex();
     out.insert(out.end(), {0x21, 0xF9, 0x04});
     out.push_back(static_cast<uint8_t>(((disposal << 2) & 0x1F) | (trans != -1 ? 1 : 0)));
-    Put16(out, delay);
+    AppendLe16(out, delay);
     out.push_back(static_cast<uint8_t>(trans));
     out.push_back(0);
     if (comment) {
@@ -131,10 +126,10 @@ bool RasterGIF::WriteImage(ByteStream* stream, const Raster& image, int left, in
     }
     const uint32_t w = image.GetWidth(), h = image.GetHeight(), depth = image.GetBpp();
     out.push_back(0x2C);
-    Put16(out, static_cast<uint32_t>(std::clamp(left, 0, 65535)));
-    Put16(out, static_cast<uint32_t>(std::clamp(top, 0, 65535)));
-    Put16(out, w);
-    Put16(out, h);
+    AppendLe16(out, static_cast<uint32_t>(std::clamp(left, 0, 65535)));
+    AppendLe16(out, static_cast<uint32_t>(std::clamp(top, 0, 65535)));
+    AppendLe16(out, w);
+    AppendLe16(out, h);
     out.push_back(localTable ? static_cast<uint8_t>(0x80 | (depth - 1)) : 0);
     if (localTable) {
         for (uint32_t i = 0; i < image.GetNumColors(); ++i) {

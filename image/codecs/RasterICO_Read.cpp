@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "image/ByteOrder.h"
 #include "image/Limits.h"
 #include "image/codecs/IconPng.h"
 #include "image/codecs/RasterICO.h"
@@ -12,12 +13,6 @@ namespace vex {
 namespace {
 
 constexpr const char* kWrongFormat = "Decode: Unknown or wrong format";
-
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Le32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 uint32_t EntrySide(uint8_t stored) { return stored == 0 ? kIconLargestSide : stored; }
 

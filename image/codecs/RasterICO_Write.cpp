@@ -4,23 +4,13 @@
 #include <new>
 #include <vector>
 
+#include "image/ByteOrder.h"
 #include "image/Limits.h"
 #include "image/codecs/IconPng.h"
 #include "image/codecs/RasterICO.h"
 
 namespace vex {
 namespace {
-
-void Put16(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void Put32(std::vector<uint8_t>& out, uint32_t v)
-{
-    Put16(out, v);
-    Put16(out, v >> 16);
-}
 
 uint64_t MaskStride(uint32_t width) { return (uint64_t{width} + 31) / 32 * 4; }
 
@@ -129,9 +119,9 @@ bool RasterICO::WriteFrames(ByteStream* stream, Raster* const* frames, int count
     }
 
     std::vector<uint8_t> dir;
-    Put16(dir, 0);
-    Put16(dir, dirType_);
-    Put16(dir, static_cast<uint32_t>(count));
+    AppendLe16(dir, 0);
+    AppendLe16(dir, dirType_);
+    AppendLe16(dir, static_cast<uint32_t>(count));
     uint64_t offset = kIconDirHeaderSize + uint64_t{kIconDirEntrySize} * static_cast<uint32_t>(count);
     for (int i = 0; i < count; ++i) {
         const Raster& img = *frames[i];
@@ -141,18 +131,18 @@ bool RasterICO::WriteFrames(ByteStream* stream, Raster* const* frames, int count
         dir.push_back(static_cast<uint8_t>(large ? 0 : img.GetNumColors()));
         dir.push_back(0);
         if (dirType_ == kIconDirCursor) {
-            Put16(dir, img.GetHotspotX());
-            Put16(dir, img.GetHotspotY());
+            AppendLe16(dir, img.GetHotspotX());
+            AppendLe16(dir, img.GetHotspotY());
         } else {
             // The entry states the depth of the stored pixels: readers such as
             // Pillow take the alpha channel only from an entry that says 32.
             const bool asAlpha = img.GetBpp() == 24 && img.AlphaIsValid();
-            Put16(dir, large ? 1 : 0);
-            Put16(dir, large || asAlpha ? 32 : img.GetBpp());
+            AppendLe16(dir, large ? 1 : 0);
+            AppendLe16(dir, large || asAlpha ? 32 : img.GetBpp());
         }
-        Put32(dir, static_cast<uint32_t>(blocks[i].size()));
+        AppendLe32(dir, static_cast<uint32_t>(blocks[i].size()));
         if (offset > UINT32_MAX) return Fail("Can't save this image as icon");
-        Put32(dir, static_cast<uint32_t>(offset));
+        AppendLe32(dir, static_cast<uint32_t>(offset));
         offset += blocks[i].size();
     }
     if (!stream->WriteExact(dir.data(), dir.size())) return Fail("Error writing the image data");

@@ -1,3 +1,4 @@
+#include "image/ByteOrder.h"
 #include "image/codecs/RasterPCX.h"
 
 #include <algorithm>
@@ -11,11 +12,6 @@ namespace {
 
 constexpr int kHeaderSize = 128;
 constexpr uint8_t kPaletteMarker = 12;
-
-uint16_t Le16(const uint8_t* p)
-{
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
 
 uint32_t Luminance(RgbQuad c)
 {

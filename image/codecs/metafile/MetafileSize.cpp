@@ -1,11 +1,8 @@
 #include "image/codecs/metafile/MetafileSize.h"
 
+#include "image/ByteOrder.h"
+
 namespace vex::metafile {
-namespace {
-
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-
-} // namespace
 
 std::optional<PlaceableHeader> ParsePlaceable(const uint8_t* b)
 {
