@@ -144,6 +144,44 @@ bool CFrameImage::ChangeDepth(uint32_t bpp)
     return true;
 }
 
+void CFrameImage::FloodFill(int64_t x, int64_t y, RgbQuad fill, RgbQuad old)
+{
+    if (!IsValid() || !IsInside(x, y)) return;
+    // Filling with the colour being replaced would never finish the walk
+    // (and changes nothing), so it returns at once.
+    if (fill == old) return;
+    const int64_t w = GetWidth(), h = GetHeight();
+    const int64_t area = w * h;
+    struct Pos {
+        int64_t x, y;
+    };
+    // Each pixel is pushed at most once: it is filled before its neighbours
+    // are looked at, so the stack never outgrows the image.
+    std::vector<Pos> stack;
+    stack.reserve(size_t(std::min<int64_t>(area, 1 << 16)));
+    stack.push_back(Pos{x, y});
+    const bool alpha = AlphaIsValid();
+    while (!stack.empty() && !GetEscape()) {
+        const Pos p = stack.back();
+        if (alpha) AlphaSet(p.x, p.y, 255);
+        else SetPixelIndex(p.x, p.y, 255);
+        SetPixelColor(p.x, p.y, fill);
+        const Pos next[4] = {{p.x + 1, p.y}, {p.x - 1, p.y}, {p.x, p.y + 1}, {p.x, p.y - 1}};
+        bool pushed = false;
+        for (const Pos& n : next) {
+            if (IsInside(n.x, n.y) && GetPixelColor(n.x, n.y) == old) {
+                stack.push_back(n);
+                pushed = true;
+                break;
+            }
+        }
+        if (!pushed) {
+            stack.pop_back();
+            SetProgress(int(100 - 100 * int64_t(stack.size()) / area));
+        }
+    }
+}
+
 bool CFrameImage::Shear(int32_t vertical, int32_t horizontal, uint32_t colorRef)
 {
     if (!IsValid()) return false;

@@ -49,6 +49,9 @@ public:
     void GetExtent(int32_t& right, int32_t& bottom) const;
     bool ChangeDepth(uint32_t bpp);
 
+    // Fills the 4-connected region of pixels equal to `old` (all four bytes)
+    // around (x, y), rows counted from the bottom. Escape stops it.
+    void FloodFill(int64_t x, int64_t y, RgbQuad fill, RgbQuad old);
     bool Shear(int32_t vertical, int32_t horizontal, uint32_t colorRef);
     bool AddBorder(int32_t top, int32_t left, int32_t bottom, int32_t right, uint32_t colorRef);
 

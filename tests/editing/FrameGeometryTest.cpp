@@ -9,6 +9,12 @@
 namespace vex {
 namespace {
 
+// Pure white as a 24-bit pixel reads it back (fourth byte from the key colour, 0).
+RgbQuad GetWhite24()
+{
+    return MakeRgb(255, 255, 255);
+}
+
 RgbQuad S(int x, int y)
 {
     return MakeRgb(uint8_t(10 + x), uint8_t(20 + y), 30);
@@ -133,6 +139,76 @@ TEST(AddBorder, EightBitComesBackEightBit)
     EXPECT_EQ(f.GetWidth(), 4u);
     EXPECT_TRUE(test::SameRgb(f.GetPixelColor(1, 1), MakeRgb(255, 0, 0)));
     EXPECT_TRUE(test::SameRgb(f.GetPixelColor(0, 0), MakeRgb(0, 0, 0)));
+}
+
+} // namespace
+} // namespace vex
+
+namespace vex {
+namespace {
+
+// Rows of a 24-bit frame, bottom row first: '.' white, '#' black.
+CFrameImage FromRows(const std::vector<std::string>& rows)
+{
+    Raster img = test::Filled(uint32_t(rows[0].size()), uint32_t(rows.size()), MakeRgb(255, 255, 255));
+    for (size_t y = 0; y < rows.size(); ++y)
+        for (size_t x = 0; x < rows[y].size(); ++x)
+            if (rows[y][x] == '#') img.SetPixelColor(int64_t(x), int64_t(y), MakeRgb(0, 0, 0));
+    CFrameImage f;
+    f.Place(img, 0, 0);
+    return f;
+}
+
+std::vector<std::string> ToRows(const CFrameImage& f)
+{
+    std::vector<std::string> rows;
+    for (uint32_t y = 0; y < f.GetHeight(); ++y) {
+        std::string row;
+        for (uint32_t x = 0; x < f.GetWidth(); ++x) {
+            const RgbQuad c = f.GetPixelColor(x, y);
+            row += test::SameRgb(c, MakeRgb(255, 0, 0)) ? 'R' : test::SameRgb(c, MakeRgb(0, 0, 0)) ? '#' : '.';
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+TEST(FloodFill, FillsTheConnectedRegionUpToTheWalls)
+{
+    const RgbQuad white = GetWhite24();
+    struct Case {
+        std::vector<std::string> in;
+        int64_t x, y;
+        std::vector<std::string> out;
+    };
+    const Case cases[] = {
+        // A one-pixel image is filled (the walk used to stop before its first pixel).
+        {{"."}, 0, 0, {"R"}},
+        // The last pixel of the region is filled too.
+        {{"..", ".."}, 1, 1, {"RR", "RR"}},
+        {{"..#..", "..#..", "###.."}, 0, 0, {"RR#..", "RR#..", "###.."}},
+        {{"..#..", "..#..", "###.."}, 4, 2, {"..#RR", "..#RR", "###RR"}},
+        // Diagonal neighbours do not connect.
+        {{".#", "#."}, 0, 0, {"R#", "#."}},
+    };
+    for (const Case& c : cases) {
+        CFrameImage f = FromRows(c.in);
+        f.FloodFill(c.x, c.y, MakeRgb(255, 0, 0), white);
+        EXPECT_EQ(ToRows(f), c.out) << c.in[0];
+    }
+}
+
+TEST(FloodFill, SameColourOrOutsideChangesNothing)
+{
+    CFrameImage f = FromRows({"..", ".#"});
+    f.FloodFill(0, 0, GetWhite24(), GetWhite24());
+    EXPECT_EQ(ToRows(f), (std::vector<std::string>{"..", ".#"}));
+    f.FloodFill(5, 0, MakeRgb(255, 0, 0), GetWhite24());
+    f.FloodFill(-1, 0, MakeRgb(255, 0, 0), GetWhite24());
+    EXPECT_EQ(ToRows(f), (std::vector<std::string>{"..", ".#"}));
+    CFrameImage empty;
+    empty.FloodFill(0, 0, MakeRgb(255, 0, 0), GetWhite24()); // no pixels: nothing happens
+    EXPECT_FALSE(empty.IsValid());
 }
 
 } // namespace
