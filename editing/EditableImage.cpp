@@ -209,6 +209,14 @@ bool CEditableImage::Light(int32_t index, int32_t brightness, int32_t contrast)
     return f && f->Light(brightness, contrast);
 }
 
+bool CEditableImage::PseudoColors(int32_t index, float correction)
+{
+    CFrameImage* f = GetFrame(index);
+    if (!f || !f->IsValid()) return false;
+    f->PseudoColors(correction);
+    return true;
+}
+
 void CEditableImage::SetSelectionRect(int32_t a, int32_t b, int32_t c, int32_t d, bool transposed)
 {
     RasterRect r = transposed ? RasterRect{b, a, d, c} : RasterRect{a, b, c, d};

@@ -50,6 +50,7 @@ public:
     bool GrayScale(int32_t index);
     bool Negative(int32_t index);
     bool Light(int32_t index, int32_t brightness, int32_t contrast);
+    bool PseudoColors(int32_t index, float correction);
 
     // Stores (a, b, c, d) as left, top, right, bottom, or top, left, bottom,
     // right when transposed; the stored rectangle is kept normalised.

@@ -79,11 +79,18 @@ TEST(EditableImage, InvalidIndexesDoNothing)
         EXPECT_FALSE(ed.GrayScale(bad));
         EXPECT_FALSE(ed.Negative(bad));
         EXPECT_FALSE(ed.Light(bad, 10, 10));
+        EXPECT_FALSE(ed.PseudoColors(bad, 1.0f));
     }
     EXPECT_FALSE(ed.Insert(2, CFrameImage()));
     EXPECT_FALSE(ed.ReplaceOrAppend(-1, other));
     ASSERT_EQ(ed.GetFrameCount(), 1);
     EXPECT_EQ(ed.GetFrame(0)->GetWidth(), 2u);
+    // The same operations on the valid index do run.
+    EXPECT_TRUE(ed.Negative(0));
+    EXPECT_TRUE(test::SameRgb(ed.GetFrame(0)->GetPixelColor(0, 0), MakeRgb(253, 253, 246)));
+    EXPECT_TRUE(ed.PseudoColors(0, 1.0f));
+    EXPECT_TRUE(ed.SetHotspot(0, 1, 1));
+    EXPECT_EQ(ed.GetFrame(0)->GetHotspotX(), 1);
 }
 
 TEST(EditableImage, SelectionRectangleIsNormalisedAndTransposable)
