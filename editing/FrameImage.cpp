@@ -36,6 +36,11 @@ CFrameImage& CFrameImage::operator=(CFrameImage&& src) noexcept
 }
 CFrameImage::~CFrameImage() = default;
 
+int32_t CFrameImage::GetLayerCount() const
+{
+    return static_cast<int32_t>(layers_.size());
+}
+
 void CFrameImage::Place(const Raster& image, int32_t left, int32_t top)
 {
     Raster::operator=(image);

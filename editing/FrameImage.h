@@ -32,7 +32,7 @@ public:
     RasterRect GetPlacement() const { return placement_; }
     void SetPlacement(const RasterRect& r) { placement_ = r; }
 
-    int32_t GetLayerCount() const { return static_cast<int32_t>(layers_.size()); }
+    int32_t GetLayerCount() const;
     CTemplateLayer* GetLayer(int32_t index);
     const CTemplateLayer* GetLayer(int32_t index) const;
     RasterRect GetLayerRect(int32_t index) const;
