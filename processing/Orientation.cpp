@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "image/Raster.h"
 #include "processing/ProcessingCommon.h"
@@ -53,40 +54,44 @@ private:
     uint16_t bpp_;
 };
 
+// A quarter turn: the result is H wide and W high; source(x', y') names the
+// source pixel of each new pixel.
+template <class SourceOf>
+bool QuarterTurn(Raster& src, Raster* destination, SourceOf source)
+{
+    if (!src.IsValid()) return false;
+    const uint32_t w = src.GetWidth(), h = src.GetHeight();
+    Raster out;
+    if (!MakeLike(src, out, h, w, true)) return false;
+    const PixelMover mover(src, out);
+    for (uint32_t yn = 0; yn < w; ++yn) {
+        src.SetProgress(static_cast<int>(uint64_t{yn} * 100 / w));
+        if (src.GetEscape()) return false;
+        for (uint32_t xn = 0; xn < h; ++xn) {
+            const auto [sx, sy] = source(xn, yn, w, h);
+            mover.Move(sx, sy, xn, yn);
+        }
+    }
+    (destination ? *destination : src).Transfer(out);
+    return true;
+}
+
 } // namespace
 
 bool Raster::RotateLeft(Raster* destination)
 {
-    if (!IsValid()) return false;
-    const uint32_t w = GetWidth(), h = GetHeight();
-    Raster out;
-    if (!MakeLike(*this, out, h, w, true)) return false;
-    const PixelMover mover(*this, out);
     // new (x', y') = source (y', H - 1 - x')
-    for (uint32_t yn = 0; yn < w; ++yn) {
-        SetProgress(static_cast<int>(uint64_t{yn} * 100 / w));
-        if (GetEscape()) return false;
-        for (uint32_t xn = 0; xn < h; ++xn) mover.Move(yn, h - 1 - xn, xn, yn);
-    }
-    (destination ? *destination : *this).Transfer(out);
-    return true;
+    return QuarterTurn(*this, destination, [](uint32_t xn, uint32_t yn, uint32_t, uint32_t h) {
+        return std::pair{yn, h - 1 - xn};
+    });
 }
 
 bool Raster::RotateRight(Raster* destination)
 {
-    if (!IsValid()) return false;
-    const uint32_t w = GetWidth(), h = GetHeight();
-    Raster out;
-    if (!MakeLike(*this, out, h, w, true)) return false;
-    const PixelMover mover(*this, out);
     // new (x', y') = source (W - 1 - y', x')
-    for (uint32_t yn = 0; yn < w; ++yn) {
-        SetProgress(static_cast<int>(uint64_t{yn} * 100 / w));
-        if (GetEscape()) return false;
-        for (uint32_t xn = 0; xn < h; ++xn) mover.Move(w - 1 - yn, xn, xn, yn);
-    }
-    (destination ? *destination : *this).Transfer(out);
-    return true;
+    return QuarterTurn(*this, destination, [](uint32_t xn, uint32_t yn, uint32_t w, uint32_t) {
+        return std::pair{w - 1 - yn, xn};
+    });
 }
 
 bool Raster::Mirror()
