@@ -47,6 +47,14 @@ inline std::vector<uint8_t> RgbPixels(const Raster& img)
     return out;
 }
 
+// The bytes an image encodes to as the given type; empty when encoding fails.
+inline std::vector<uint8_t> EncodeBytes(Raster& img, uint32_t type)
+{
+    MemoryStream s;
+    if (!img.Encode(&s, type)) return {};
+    return std::vector<uint8_t>(s.GetBuffer(), s.GetBuffer() + s.Size());
+}
+
 // A fresh empty folder under the test's temporary directory.
 std::string MakeTempDir(const std::string& name);
 

@@ -8,12 +8,7 @@ namespace {
 
 using test::Bytes;
 
-std::vector<uint8_t> EncodeBytes(Raster& img, uint32_t type)
-{
-    MemoryStream s;
-    if (!img.Encode(&s, type)) return {};
-    return std::vector<uint8_t>(s.GetBuffer(), s.GetBuffer() + s.Size());
-}
+using test::EncodeBytes;
 
 bool DecodeBytes(const std::vector<uint8_t>& bytes, Raster& out, uint32_t type)
 {
