@@ -132,6 +132,37 @@ TEST(ProgressPoller, WorkersEditTheirOwnCopyUntilTheTickMovesItIn)
     EXPECT_TRUE(SameImage(*ed.GetFrame(0), mirrored));
 }
 
+// Keeps the announcements, so the test decides when the poller sees them.
+struct Recorder : ProgressSink {
+    std::vector<WorkerAnnouncement> got;
+    bool Post(WorkerAnnouncement a) override
+    {
+        got.push_back(std::move(a));
+        return true;
+    }
+};
+
+// A started operation never writes the live frame: even after its thread has
+// ended, the frame changes only when the user-interface thread moves it in.
+TEST(ProgressPoller, AnEndedOperationChangesTheFrameOnlyWhenMovedIn)
+{
+    const Raster img = Pattern(6, 3);
+    CEditableImage ed;
+    ed.Append(img);
+    Recorder recorder;
+    ASSERT_TRUE(ed.RunWorkerOperation(0, kWorkerMirror, {}, recorder));
+    ASSERT_EQ(recorder.got.size(), 1u);
+    ASSERT_NE(recorder.got[0].worker, nullptr);
+    WaitEnded(*recorder.got[0].worker);
+    EXPECT_TRUE(SameImage(*ed.GetFrame(0), img));
+    CProgressPoller poller(ed);
+    poller.Post(recorder.got[0]);
+    EXPECT_TRUE(poller.Tick().empty);
+    Raster mirrored(img);
+    mirrored.Mirror();
+    EXPECT_TRUE(SameImage(*ed.GetFrame(0), mirrored));
+}
+
 // Two workers on one frame both start from the frame as it was; the one
 // announced last decides the result even when it ends first.
 TEST(ProgressPoller, TwoWorkersOnOneFrameEndInTheOrderTheyWereAnnounced)
