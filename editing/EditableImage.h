@@ -72,6 +72,10 @@ public:
     const Raster* GetFloatingSelection() const { return floating_.get(); }
     void SetFloatingSelection(const Raster* image);
 
+    // A filled rectangle (top-down corners) in one colour; the placement
+    // rectangle follows the frame size.
+    bool FillRectangle(int32_t index, const RasterRect& rect, uint32_t colorRef);
+
 private:
     std::vector<CFrameImage> frames_;
     int32_t animated_ = 0;
