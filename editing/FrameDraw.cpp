@@ -1,12 +1,13 @@
 #include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
+#include <vector>
 
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPainterPathStroker>
-#include <QPen>
 #include <QPointF>
 #include <QRectF>
 
@@ -72,7 +73,7 @@ bool DrawMasked(CFrameImage& frame, Extent e, int32_t pen, Marker marker, uint32
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.translate(-double(box.left), -double(box.top));
         const QColor outline = marker == Marker::Blue ? QColor(0, 0, 255) : QColor(255, 0, 0);
-        painter.setPen(QPen(outline, pen, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        painter.setPen(outline); // its colour only: outlines are filled as bands
         if (fillColor) painter.setBrush(QColor(0, 255, 0));
         else painter.setBrush(Qt::NoBrush);
         paint(painter);

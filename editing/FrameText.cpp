@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "editing/FontMapping.h"
 #include "editing/FrameImage.h"
@@ -35,7 +34,8 @@ QFont DefaultGuiFont()
 
 QFont FontFromRecord(const FontRecord& record)
 {
-    const size_t faceLength = strnlen(record.faceName.data(), record.faceName.size());
+    const auto faceEnd = std::find(record.faceName.begin(), record.faceName.end(), '\0');
+    const auto faceLength = faceEnd - record.faceName.begin();
     const QString face = faceLength ? QString::fromLocal8Bit(record.faceName.data(), qsizetype(faceLength))
                                     : QString::fromLatin1(kDefaultGuiFace);
     const int64_t height = record.height;
