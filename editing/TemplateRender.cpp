@@ -30,7 +30,12 @@ void DrawCardText(const TemplateInfo& d, CTemplateLayer& layer)
 {
     CFrameImage& picture = layer.picture;
     const int32_t w = int32_t(picture.GetWidth()), h = int32_t(picture.GetHeight());
-    CFrameImage text(picture);
+    // The text card's background is the card's key colour, so Mix keeps only
+    // the glyphs. The card's corner pixel would not do: on a rectangle card it
+    // is the border colour, which boxed the text in and hid text of that colour.
+    Raster text;
+    if (!text.Create(1, 1, 24, picture.GetType())) return;
+    text.SetPixelColor(0, 0, ColorRefToRgb(d.backgroundColor));
     if (d.transparentTextBackground == 0) picture.DrawRectangle(0, 0, w, h, d.borderColor, d.fillColor, 1);
     if (!picture.DrawTextImage(0, 0, *layer.text, &text, d.textColor, &d.font, d.textAngle, 5)) return;
     // Mix reads the source at (x + offX, y + offY), rows from the bottom: the

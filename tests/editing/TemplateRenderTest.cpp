@@ -222,6 +222,34 @@ TEST(RenderTemplate, TextCardsDrawTheTextAtThePadding)
     }
 }
 
+TEST(RenderTemplate, TextOnARectangleCardShowsTheFillBetweenItsLetters)
+{
+    // The card's bottom-left pixel is the border here; as the text's
+    // background it boxed the text in, and text in the border colour vanished.
+    CTemplateLayer layer = Layer();
+    layer.text = "Note";
+    TemplateInfo d = TextCard(0x0A, kWhiteRef, 1);
+    d.borderColor = kBlackRef;
+    ASSERT_TRUE(RenderTemplate(d, layer, true));
+    const CFrameImage& p = layer.picture;
+    int64_t left = INT64_MAX, right = -1, top = INT64_MAX, bottom = -1;
+    for (int64_t y = 1; y < 39; ++y)
+        for (int64_t x = 1; x < 119; ++x)
+            if (Is(p, x, y, kBlackRef)) {
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
+            }
+    ASSERT_GE(right, 0) << Picture(p, kBlackRef, kFillRef);
+    int64_t ink = 0, fill = 0;
+    for (int64_t y = top; y <= bottom; ++y)
+        for (int64_t x = left; x <= right; ++x) {
+            ink += Is(p, x, y, kBlackRef);
+            fill += Is(p, x, y, kFillRef);
+        }
+    EXPECT_GT(ink, 30);
+    EXPECT_GT(fill, ink) << Picture(p, kBlackRef, kFillRef);
+}
+
 TEST(RenderTemplate, TextStyleWithoutTextDrawsNoText)
 {
     CTemplateLayer layer = Layer();
