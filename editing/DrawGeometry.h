@@ -26,7 +26,7 @@ struct ArrowParams {
 };
 
 // Coordinates further out than this are refused: they only come from damaged
-// descriptions, and the rasteriser's fixed-point range ends not far beyond.
+// template entries, and the rasteriser's fixed-point range ends not far beyond.
 inline constexpr int64_t kMaxDrawCoord = int64_t{1} << 22;
 // Pens wider than this are narrowed; the temporary surface is clipped anyway.
 inline constexpr int32_t kMaxPenWidth = 4096;

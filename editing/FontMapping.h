@@ -13,7 +13,7 @@ inline constexpr const char* kDefaultGuiFace = "DejaVu Sans";
 inline constexpr int kDefaultGuiPixels = 11;
 // A height of 0 asks for the font's default size.
 inline constexpr int kDefaultFontPixels = 16;
-// Larger heights only come from damaged descriptions.
+// Larger heights only come from damaged template entries.
 inline constexpr int kMaxFontPixels = 2048;
 
 // Negative heights are character heights, positive ones cell heights
