@@ -95,7 +95,11 @@ TEST_F(LibraryFolders, InstalledLayoutUnderShareIsFound)
     EXPECT_EQ(fs::path(lib.FindInstalledFile()), (root / "share" / "vexmira" / "Template" / "Template.db"));
     TemplateInfo d = Request(0);
     EXPECT_TRUE(lib.LoadTemplate(d, nullptr));
-    EXPECT_TRUE(fs::exists(Working()));
+    EXPECT_TRUE(fs::exists(Working()));    // The installed pictures lie beside the installed library.
+    EXPECT_EQ(fs::path(lib.ExpandPathMacros("{atemplate}/pin.png")),
+              (root / "share" / "vexmira" / "Template" / "pin.png"));
+    Install(kTwoCards);
+    EXPECT_EQ(lib.ExpandPathMacros("{atemplate}/pin.png"), program.string() + "/Template/pin.png");
 }
 
 TEST_F(LibraryFolders, NoLibraryAnywhereReportsAccessDenied)
