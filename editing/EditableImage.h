@@ -41,6 +41,11 @@ public:
     const CFrameImage* ReadFrame(int32_t index) const { return GetFrame(index); }
     // Moves a finished frame in (a worker's result) without copying the old one.
     bool SetFrame(int32_t index, CFrameImage&& frame);
+    // Adds the bytes this image holds to the tally; blocks shared with images
+    // already counted are counted once.
+    void CountMemory(MemoryTally& tally) const;
+    // True when frame index is the very block of `other`'s frame (shared, not copied).
+    bool SharesFrameWith(const CEditableImage& other, int32_t index) const;
     // (0, 0) when the index is invalid.
     void GetFrameSize(int32_t index, int32_t& width, int32_t& height) const;
     uint32_t GetFrameDelay(int32_t index) const;
@@ -84,12 +89,6 @@ public:
     Raster* GetFloatingSelection();
     const Raster* GetFloatingSelection() const { return floating_.get(); }
     void SetFloatingSelection(const Raster* image);
-
-    // Adds the bytes this image holds to the tally; blocks shared with images
-    // already counted are counted once.
-    void CountMemory(MemoryTally& tally) const;
-    // True when frame index is the very block of `other`'s frame (shared, not copied).
-    bool SharesFrameWith(const CEditableImage& other, int32_t index) const;
 
 private:
     // Gives this image its own copy of a shared frame before it is changed.
