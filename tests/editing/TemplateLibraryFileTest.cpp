@@ -185,6 +185,9 @@ TEST(TemplateLibraryFile, ValuesAreRangeChecked)
     EXPECT_FLOAT_EQ(Entry("[file.0]\narrow.theta=nan\n").arrowAngle, 0.0f);
     EXPECT_FLOAT_EQ(Entry("[file.0]\narrow.theta=inf\n").arrowAngle, 0.0f);
     EXPECT_FLOAT_EQ(Entry("[file.0]\narrow.theta= 0.5rad\n").arrowAngle, 0.5f);
+    EXPECT_FLOAT_EQ(Entry("[file.0]\narrow.theta=.25\n").arrowAngle, 0.25f);
+    EXPECT_FLOAT_EQ(Entry("[file.0]\narrow.theta=+1e-1\n").arrowAngle, 0.1f);
+    EXPECT_FLOAT_EQ(Entry("[file.0]\narrow.theta=-0.3\n").arrowAngle, -0.3f);
 }
 
 TEST(TemplateLibraryFile, ArrowFillIsExactlyOne)
