@@ -87,6 +87,9 @@ private:
     QPointer<QMdiSubWindow> lastActive_;
 };
 
+// The folder to show and the file to select for an existing `path`.
+void SplitOpenPath(const QString& path, bool isFolder, QString& folder, QString& fileName);
+
 // Where the default "Path" points: the documents folder, else the home folder.
 QString DefaultBrowsePath();
 

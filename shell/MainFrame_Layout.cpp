@@ -53,21 +53,27 @@ CChildFrame* CMainFrame::NewWindow(bool toSavedPlace)
     return child;
 }
 
+void SplitOpenPath(const QString& path, bool isFolder, QString& folder, QString& fileName)
+{
+    fileName.clear();
+    if (isFolder) {
+        folder = path;
+        return;
+    }
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    folder = slash < 0 ? QDir::currentPath() : path.left(slash);
+    // A file in the root folder keeps the root as its folder.
+    if (folder.isEmpty()) folder = QStringLiteral("/");
+    fileName = path.mid(slash + 1);
+}
+
 int CMainFrame::OpenPath(const QString& path)
 {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists()) return 2;
     QString folder;
     QString fileName;
-    if (info.isDir()) {
-        folder = path;
-    } else {
-        const int slash = path.lastIndexOf(QLatin1Char('/'));
-        folder = slash < 0 ? QDir::currentPath() : path.left(slash);
-        // A file in the root folder keeps the root as its folder.
-        if (folder.isEmpty()) folder = QStringLiteral("/");
-        fileName = path.mid(slash + 1);
-    }
+    SplitOpenPath(path, info.isDir(), folder, fileName);
     CChildFrame* child = ActiveChild();
     // The requested place replaces the saved one at once, so the new
     // window does not load the saved file first.
