@@ -145,6 +145,9 @@ QIcon CommandIcon(int id)
 
 QIcon ProgramIcon()
 {
+    // The installed application icon when the desktop has it.
+    const QIcon installed = QIcon::fromTheme(QStringLiteral("vexmira"));
+    if (!installed.isNull()) return installed;
     QIcon icon;
     for (int size : {16, 32, 48}) {
         QPixmap pixmap(size, size);

@@ -7,7 +7,7 @@ namespace vex {
 
 // The button picture of command `id` (16 x 15 pixels, as the toolbars use).
 QIcon CommandIcon(int id);
-// The program icon: an arrow cursor on a tile.
+// The program icon: the installed one, else an arrow cursor drawn on a tile.
 QIcon ProgramIcon();
 // The bullet drawn before hyperlink labels (16 x 15 pixels).
 QPixmap BulletPicture();

@@ -81,6 +81,9 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), router_(this)
 
 CMainFrame::~CMainFrame()
 {
+    // The child windows go after this object's members; nothing may call
+    // back into the frame while they do.
+    disconnect(mdi_, nullptr, this, nullptr);
     router_.SetActiveChild(nullptr);
     router_.SetMainTarget(nullptr);
 }
