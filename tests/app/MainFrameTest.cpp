@@ -5,10 +5,12 @@
 #include <QDataStream>
 #include <QDockWidget>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "AppTestSupport.h"
 #include "editor/ChildFrame.h"
@@ -69,6 +71,38 @@ TEST_F(MainFrameTest, MenusShowTheTableTextsAndAccelerators)
     EXPECT_EQ(frame.Router().Action(kCmdEditCopy)->shortcuts().size(), 2);
     EXPECT_EQ(frame.Router().Action(kCmdToolMove)->toolTip(), QStringLiteral("Move picture."));
     EXPECT_EQ(frame.Router().Action(kCmdToolMove)->statusTip(), QStringLiteral("Move the picture around."));
+}
+
+TEST_F(MainFrameTest, ToolbarsHoldTheTableButtons)
+{
+    CMainFrame frame;
+    EXPECT_EQ(frame.minimumSize(), QSize(300, 300));
+    for (const ToolBarInfo& info : ToolBars()) {
+        QToolBar* bar = frame.ToolBar(info.barId);
+        ASSERT_NE(bar, nullptr) << info.barId;
+        EXPECT_EQ(bar->objectName(), QStringLiteral("Bar%1").arg(info.barId));
+        const QList<QAction*> actions = bar->actions();
+        ASSERT_EQ(size_t(actions.size()), info.buttons.size()) << info.barId;
+        for (size_t i = 0; i < info.buttons.size(); ++i) {
+            const int id = info.buttons[i];
+            if (id == 0) {
+                EXPECT_TRUE(actions[int(i)]->isSeparator()) << info.barId << " position " << i;
+                continue;
+            }
+            EXPECT_EQ(actions[int(i)], frame.Router().Action(id)) << info.barId << " position " << i;
+            auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(actions[int(i)]));
+            ASSERT_NE(button, nullptr);
+            const bool dropDown =
+                std::find(info.dropDowns.begin(), info.dropDowns.end(), id) != info.dropDowns.end();
+            EXPECT_EQ(button->popupMode() == QToolButton::MenuButtonPopup, dropDown) << id;
+        }
+    }
+    EXPECT_EQ(frame.statusBar()->objectName(), QStringLiteral("Bar59393"));
+    QStringList indicators;
+    for (QLabel* label : frame.statusBar()->findChildren<QLabel*>()) indicators << label->text();
+    EXPECT_TRUE(indicators.contains(QStringLiteral("CAP")));
+    EXPECT_TRUE(indicators.contains(QStringLiteral("NUM")));
+    EXPECT_TRUE(indicators.contains(QStringLiteral("SCRL")));
 }
 
 TEST_F(MainFrameTest, CommandsWithoutAFeatureStayDisabled)
