@@ -57,7 +57,9 @@ class ScreenshotTest(unittest.TestCase):
         write_settings(config)
         env = dict(os.environ, VEXMIRA_SCREENSHOT=shot, VEXMIRA_SCREENSHOT_DELAY_MS="2500",
                    XDG_CONFIG_HOME=config, HOME=cls.tmp.name)
-        env.pop("QT_QPA_PLATFORM", None)
+        # The virtual X display, whatever session the test runs in.
+        env["QT_QPA_PLATFORM"] = "xcb"
+        env.pop("WAYLAND_DISPLAY", None)
         # A sanitizer build still reports leaks, except the allocations system
         # libraries keep until exit (listed beside this script).
         env["LSAN_OPTIONS"] = "suppressions=%s:print_suppressions=0" % os.path.join(
