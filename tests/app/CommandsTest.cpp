@@ -48,6 +48,23 @@ TEST(CommandTableTest, MenusToolbarsAndKeysUseOnlyKnownIds)
     for (const CommandInfo& info : CommandTable()) EXPECT_TRUE(reached.count(info.id)) << "id " << info.id;
 }
 
+// Two commands on one key would make Qt run neither.
+TEST(CommandTableTest, NoKeyServesTwoCommands)
+{
+    std::map<std::string, int> owner;
+    for (const CommandInfo& info : CommandTable()) {
+        std::vector<std::string> keys;
+        const std::string text = info.text;
+        if (const size_t tab = text.find('\t'); tab != std::string::npos) keys.push_back(text.substr(tab + 1));
+        if (*info.extraKeys) keys.emplace_back(info.extraKeys);
+        for (const std::string& key : keys) {
+            const auto [it, fresh] = owner.emplace(key, info.id);
+            EXPECT_TRUE(fresh) << key << " on " << it->second << " and " << info.id;
+        }
+    }
+    EXPECT_GT(owner.size(), 10u);
+}
+
 TEST(CommandTableTest, TextsOfTheResources)
 {
     struct Case {
