@@ -144,7 +144,8 @@ void CMainFrame::CreateToolBars()
             auto* menu = new QMenu(button);
             connect(menu, &QMenu::aboutToShow, this, [this, id, button, menu] {
                 emit DropDownRequested(id, button->mapToGlobal(button->rect().bottomLeft()));
-                menu->close();
+                // Nothing to show here: the empty menu closes once it opened.
+                QMetaObject::invokeMethod(menu, &QMenu::close, Qt::QueuedConnection);
             });
             button->setMenu(menu);
             button->setPopupMode(QToolButton::MenuButtonPopup);

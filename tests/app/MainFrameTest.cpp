@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 
 #include "AppTestSupport.h"
@@ -103,6 +104,23 @@ TEST_F(MainFrameTest, ToolbarsHoldTheTableButtons)
     EXPECT_TRUE(indicators.contains(QStringLiteral("CAP")));
     EXPECT_TRUE(indicators.contains(QStringLiteral("NUM")));
     EXPECT_TRUE(indicators.contains(QStringLiteral("SCRL")));
+}
+
+TEST_F(MainFrameTest, DropDownArrowReportsItsButton)
+{
+    CMainFrame frame;
+    frame.show();
+    std::vector<int> ids;
+    QObject::connect(&frame, &CMainFrame::DropDownRequested, [&ids](int id, const QPoint&) { ids.push_back(id); });
+    QToolBar* bar = frame.ToolBar(kBarBasic);
+    auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(frame.Router().Action(kCmdUndo)));
+    ASSERT_NE(button, nullptr);
+    ASSERT_NE(button->menu(), nullptr);
+    // A guard so a menu left open cannot hold the test.
+    QTimer::singleShot(2000, button->menu(), &QMenu::close);
+    button->showMenu();
+    EXPECT_EQ(ids, std::vector<int>{kCmdUndo});
+    EXPECT_FALSE(button->menu()->isVisible());
 }
 
 TEST_F(MainFrameTest, CommandsWithoutAFeatureStayDisabled)
