@@ -45,21 +45,21 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     layout->addLayout(top);
     layout->addSpacing(kLineAbove * 2);
 
-    struct LinkSpec {
+    struct LinkEntry {
         const char* text;
         WebPage page;
     };
-    const LinkSpec specs[] = {
+    const LinkEntry entries[] = {
         {"Visit Vexmira Homepage", WebPage::HomeLower},
         {"Read our FAQ online page", WebPage::Faq},
         {"Check if there is a newer version available.", WebPage::Update},
         {"Visit our online Community", WebPage::Community},
     };
-    for (const LinkSpec& spec : specs) {
-        auto* link = new CStaticLink(QString::fromUtf8(spec.text), QString::fromStdString(GetWebPage(spec.page)), this);
+    for (const LinkEntry& entry : entries) {
+        auto* link = new CStaticLink(QString::fromUtf8(entry.text), QString::fromStdString(GetWebPage(entry.page)), this);
         // Room for the bullet painted before each link.
         link->setContentsMargins(0, 0, 0, 0);
-        if (spec.page == WebPage::Update) {
+        if (entry.page == WebPage::Update) {
             updateLink_ = link;
             layout->addSpacing(kLineAbove * 2);
         }
