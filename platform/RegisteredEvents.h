@@ -7,15 +7,13 @@
 
 #include <QEvent>
 
+#include "editing/RegisteredEventType.h"
+
 namespace vex {
 
 inline constexpr const char* kMsgShow = "Zelto.Show";
 inline constexpr const char* kMsgUpdateList = "Zelto.UpdateList";
 inline constexpr const char* kMsgProgress = "Zelto.Progress";
-
-// The type registered under `name`, registering it on first use. Safe from
-// any thread. Returns QEvent::None when Qt has no free type left.
-QEvent::Type RegisteredEventType(const char* name);
 
 // An event carrying the two message parameters.
 class RegisteredEvent : public QEvent {
