@@ -307,15 +307,20 @@ void CMyShellTreeView::dragEnterEvent(QDragEnterEvent* e)
 
 void CMyShellTreeView::dropEvent(QDropEvent* e)
 {
+    if (DropUrls(e->mimeData()->urls())) e->acceptProposedAction();
+}
+
+bool CMyShellTreeView::DropUrls(const QList<QUrl>& urls)
+{
     // Local paths from file URLs only; the first one is opened.
-    for (const QUrl& url : e->mimeData()->urls()) {
+    for (const QUrl& url : urls) {
         if (!url.isLocalFile()) continue;
         const QString path = url.toLocalFile();
         if (!CFileFinder::Exists(path.toStdString())) continue;
-        e->acceptProposedAction();
         emit pathDropped(path);
-        return;
+        return true;
     }
+    return false;
 }
 
 } // namespace vex

@@ -7,7 +7,9 @@
 #include <functional>
 #include <vector>
 
+#include <QList>
 #include <QString>
+#include <QUrl>
 #include <QTreeWidget>
 #include <QWidget>
 
@@ -94,6 +96,8 @@ public:
     // file list's watcher saw folders change).
     void RefreshChildren();
     CShellTreeCtrl* TreeCtrl() const { return tree_; }
+    // What a drop does: the first local path that exists is opened (true).
+    bool DropUrls(const QList<QUrl>& urls);
 
 signals:
     void folderChanged(const QString& folder, const QString& fileToSelect);
