@@ -16,7 +16,7 @@
 
 namespace vex {
 
-CIconListCtrl::CIconListCtrl(QWidget* parent) : QListWidget(parent)
+CIconListCtrl::CIconListCtrl(QWidget* parent) : QListWidget(parent), channel_(new UiChannel(this))
 {
     setViewMode(QListView::IconMode);
     setMovement(QListView::Static);
@@ -80,16 +80,16 @@ void CIconListCtrl::StartWatcher()
     callbacks.fileChanged = [this, g](const std::string& name, std::vector<TileImage> tiles) {
         auto shared = std::make_shared<std::vector<TileImage>>(std::move(tiles));
         const QString n = QString::fromStdString(name);
-        QMetaObject::invokeMethod(this, [this, g, n, shared] { OnWatchedFile(g, n, std::move(*shared)); },
-                                  Qt::QueuedConnection);
+        channel_->Post([this, g, n, shared] { OnWatchedFile(g, n, std::move(*shared)); });
     };
     callbacks.fileRemoved = [this, g](const std::string& name) {
         const QString n = QString::fromStdString(name);
-        QMetaObject::invokeMethod(this, [this, g, n] { OnWatchedRemoval(g, n); }, Qt::QueuedConnection);
+        channel_->Post([this, g, n] { OnWatchedRemoval(g, n); });
     };
     callbacks.foldersChanged = [this, g] {
-        QMetaObject::invokeMethod(
-            this, [this, g] { if (g == generation_.load()) emit folderTreeChanged(); }, Qt::QueuedConnection);
+        channel_->Post([this, g] {
+            if (g == generation_.load()) emit folderTreeChanged();
+        });
     };
     // A folder that cannot be watched is still listed.
     watcher_.Start(folder_.toStdString(), patterns_, std::move(callbacks));

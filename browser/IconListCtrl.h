@@ -22,6 +22,7 @@
 #include "browser/FolderWatcher.h"
 #include "browser/Prompt.h"
 #include "browser/TileFactory.h"
+#include "browser/UiChannel.h"
 
 namespace vex {
 
@@ -122,6 +123,7 @@ private:
     // Load generation: bumped by every LoadFolder and on destruction; workers
     // compare it before each file and each record.
     std::atomic<uint64_t> generation_{0};
+    UiChannel* channel_; // the workers' only way to this thread
     std::unique_ptr<Listing> listingState_;
     std::thread lister_;
     std::map<int, std::pair<QString, std::vector<TileImage>>> early_; // results ahead of their turn

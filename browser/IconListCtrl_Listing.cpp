@@ -48,7 +48,7 @@ void CIconListCtrl::StartListing()
         const int err = L->probe(L->folder);
         if (err == ENOMEDIUM) {
             // The medium of a removable drive is missing: ask on the UI thread.
-            QMetaObject::invokeMethod(this, [this, g, err] { OnNotReady(g, err); }, Qt::QueuedConnection);
+            channel_->Post([this, g, err] { OnNotReady(g, err); });
             return;
         }
         std::vector<CFileFinder::Entry> files;
@@ -79,16 +79,14 @@ void CIconListCtrl::StartListing()
                     MakeFileTiles(files[static_cast<size_t>(i)].path, files[static_cast<size_t>(i)].name, &L->cancel));
                 if (stale()) return;
                 const QString name = QString::fromStdString(files[static_cast<size_t>(i)].name);
-                QMetaObject::invokeMethod(
-                    this, [this, g, i, name, tiles] { OnFileReady(g, i, name, std::move(*tiles)); },
-                    Qt::QueuedConnection);
+                channel_->Post([this, g, i, name, tiles] { OnFileReady(g, i, name, std::move(*tiles)); });
             }
         };
         std::thread helper;
         if (TileWorkerCount() > 1 && count > 1) helper = std::thread(work);
         work();
         if (helper.joinable()) helper.join();
-        QMetaObject::invokeMethod(this, [this, g] { OnListingDone(g); }, Qt::QueuedConnection);
+        channel_->Post([this, g] { OnListingDone(g); });
     });
 }
 

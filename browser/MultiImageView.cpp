@@ -29,7 +29,7 @@ CImageListBox::CImageListBox(QWidget* parent) : QListWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
 }
 
-CMultiImageView::CMultiImageView(QWidget* parent) : QWidget(parent) {}
+CMultiImageView::CMultiImageView(QWidget* parent) : QWidget(parent), channel_(new UiChannel(this)) {}
 
 CMultiImageView::~CMultiImageView()
 {
@@ -111,9 +111,7 @@ void CMultiImageView::UpdateFrame(int index, const Raster& frame)
     worker_ = std::thread([this, g, index, caption, copy] {
         QImage thumbnail = IconImageOf(*copy, kThumbnailSide);
         if (!thumbnail.isNull() && !copy->GetEscape() && generation_.load() == g) {
-            QMetaObject::invokeMethod(
-                this, [this, g, index, thumbnail, caption] { OnThumbnail(g, index, thumbnail, caption); },
-                Qt::QueuedConnection);
+            channel_->Post([this, g, index, thumbnail, caption] { OnThumbnail(g, index, thumbnail, caption); });
         }
         busy_.store(false);
     });

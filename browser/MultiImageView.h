@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QWidget>
 
+#include "browser/UiChannel.h"
 #include "image/Raster.h"
 
 namespace vex {
@@ -73,6 +74,7 @@ private:
     std::vector<QImage> thumbnails_;
     int frameCount_ = 0;
 
+    UiChannel* channel_;
     std::thread worker_;
     std::shared_ptr<Raster> workerCopy_;
     std::atomic<uint64_t> generation_{0};

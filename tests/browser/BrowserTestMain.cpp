@@ -11,6 +11,8 @@
 
 int main(int argc, char** argv)
 {
+    // Listing the tests (ctest discovery) also needs a platform, display or not.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     const auto dir = std::filesystem::temp_directory_path() / "vexmira-tests";
