@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QMouseEvent>
 #include <QIcon>
 #include <QPixmap>
 #include <QStorageInfo>
@@ -31,7 +32,6 @@ CIconListCtrl::CIconListCtrl(QWidget* parent) : QListWidget(parent), channel_(ne
     setFrameShape(QFrame::StyledPanel);
     setFocusPolicy(Qt::StrongFocus);
     connect(this, &QListWidget::itemSelectionChanged, this, &CIconListCtrl::OnSelectionChanged);
-    connect(this, &QListWidget::itemClicked, this, &CIconListCtrl::OnClicked);
 }
 
 CIconListCtrl::~CIconListCtrl()
@@ -278,8 +278,10 @@ void CIconListCtrl::OnSelectionChanged()
     if (answer == QMessageBox::Yes) emit refreshRequested();
 }
 
-void CIconListCtrl::OnClicked()
+void CIconListCtrl::mouseReleaseEvent(QMouseEvent* e)
 {
+    QListWidget::mouseReleaseEvent(e);
+    // A click that leaves nothing selected empties the editor.
     if (!SelectedTile()) emit showNothingRequested();
 }
 

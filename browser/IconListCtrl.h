@@ -80,6 +80,7 @@ signals:
 
 protected:
     bool event(QEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
     // What one enumeration works from: its own copies, plus the atomics the
@@ -109,7 +110,6 @@ private:
     void PostShow(int index, bool openEditor = true);
     void SelectTile(int index, bool openEditor);
     void OnSelectionChanged();
-    void OnClicked();
     QMessageBox::StandardButton Ask(const PromptRequest& request);
 
     QString folder_;

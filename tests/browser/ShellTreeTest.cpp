@@ -1,5 +1,6 @@
 #include <filesystem>
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QUrl>
 
@@ -90,6 +91,24 @@ TEST(ShellTree, RootsAreFoundByTheLongestMatchingPath)
     view.NavigateTo(FakeMachine::Q(m.base + "/net/share/pics"), {});
     EXPECT_EQ(view.CurrentFolder().toStdString(), m.base + "/net/share/pics/");
     EXPECT_EQ(tree->CurrentItem()->parent()->parent()->parent(), tree->NetworkRoot());
+}
+
+// "/" separates; a leading empty component is not the network node, and a
+// relative path is taken from the current directory.
+TEST(ShellTree, PathsAreNativeAndMadeAbsolute)
+{
+    FakeMachine m("native");
+    CMyShellTreeView view(nullptr, &m.roots);
+    view.NavigateTo(FakeMachine::Q("/" + m.base + "//vol/Windows"), {});
+    EXPECT_EQ(view.CurrentFolder().toStdString(), m.base + "/vol/Windows/");
+    QTreeWidgetItem* top = view.TreeCtrl()->CurrentItem();
+    while (top->parent()) top = top->parent();
+    EXPECT_NE(top, view.TreeCtrl()->NetworkRoot());
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(FakeMachine::Q(m.base + "/vol")));
+    view.NavigateTo("Windows/System32", {});
+    QDir::setCurrent(before);
+    EXPECT_EQ(view.CurrentFolder().toStdString(), m.base + "/vol/Windows/System32/");
 }
 
 TEST(ShellTree, OnlyTheExistingPrefixOfAPathIsSelected)
