@@ -288,7 +288,8 @@ void CIconListCtrl::mouseReleaseEvent(QMouseEvent* e)
 void CIconListCtrl::UpdateFileTile(const QString& path)
 {
     const std::string p = path.toStdString();
-    if (QString::fromStdString(CFileFinder::FolderPart(p)) != folder_ || folder_.isEmpty()) return;
+    const QString shown = folder_.endsWith('/') ? folder_ : folder_ + '/';
+    if (folder_.isEmpty() || QString::fromStdString(CFileFinder::FolderPart(p)) != shown) return;
     const QString name = QString::fromStdString(CFileFinder::FileNamePart(p));
     pendingName_.clear();
     pendingIndex_ = -1;

@@ -64,6 +64,10 @@ public:
     // can be replaced, so tests give the answers.
     void SetPrompt(PromptFunction prompt) { prompt_ = std::move(prompt); }
     void SetFolderProbe(std::function<int(const std::string&)> probe) { probe_ = std::move(probe); }
+    // The tile maker the workers call (MakeFileTiles unless replaced).
+    using TileMaker = std::function<std::vector<TileImage>(const std::string& path, const std::string& name,
+                                                           const std::atomic<bool>* cancel)>;
+    void SetTileMaker(TileMaker maker) { maker_ = std::move(maker); }
 
     // The full path of a tile's file.
     QString TilePath(const FileTile& tile) const;
@@ -91,6 +95,7 @@ private:
         std::string patterns;
         std::string pendingName;
         std::function<int(const std::string&)> probe;
+        TileMaker maker;
         std::atomic<bool> cancel{false};
         std::atomic<int> next{0};
     };
@@ -134,6 +139,7 @@ private:
 
     PromptFunction prompt_;
     std::function<int(const std::string&)> probe_;
+    TileMaker maker_;
 };
 
 } // namespace vex

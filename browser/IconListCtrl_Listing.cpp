@@ -36,6 +36,7 @@ void CIconListCtrl::StartListing()
     state->patterns = patterns_;
     state->pendingName = pendingName_.toStdString();
     state->probe = probe_ ? probe_ : ProbeFolder;
+    state->maker = maker_ ? maker_ : TileMaker(MakeFileTiles);
     listingState_ = std::move(state);
     listing_ = true;
     nextOrder_ = 0;
@@ -76,7 +77,7 @@ void CIconListCtrl::StartListing()
                 const int i = L->next.fetch_add(1);
                 if (i >= count || stale()) return;
                 auto tiles = std::make_shared<std::vector<TileImage>>(
-                    MakeFileTiles(files[static_cast<size_t>(i)].path, files[static_cast<size_t>(i)].name, &L->cancel));
+                    L->maker(files[static_cast<size_t>(i)].path, files[static_cast<size_t>(i)].name, &L->cancel));
                 if (stale()) return;
                 const QString name = QString::fromStdString(files[static_cast<size_t>(i)].name);
                 channel_->Post([this, g, i, name, tiles] { OnFileReady(g, i, name, std::move(*tiles)); });

@@ -185,17 +185,38 @@ TEST_F(IconList, APipeInTheFolderDoesNotBlock)
 }
 
 // A second load while the first is still listing: no tile of the first
-// folder ever shows up afterwards.
+// folder ever shows up afterwards. The first folder's workers are held after
+// a few files (until the load is cancelled), so the switch always happens
+// mid-enumeration with results of the old load still queued.
 TEST_F(IconList, SwitchingFoldersMidEnumerationLeavesNoStaleTile)
 {
     const std::string big = test::MakeTempDir("big");
     const std::string small = test::MakeTempDir("small");
-    for (int i = 0; i < 150; ++i)
-        test::WriteBytes(big + "/old" + std::to_string(i) + ".bmp", test::PictureBytes(TypeBmp, 300, uint8_t(i)));
+    for (int i = 0; i < 40; ++i)
+        test::WriteBytes(big + "/old" + std::to_string(100 + i) + ".bmp", test::PictureBytes(TypeBmp, 16, uint8_t(i)));
     test::WriteBytes(small + "/new.bmp", test::PictureBytes(TypeBmp, 16, 1));
+    std::atomic<int> made{0};
+    std::atomic<bool> release{false};
     CIconListCtrl list;
+    list.SetTileMaker([&](const std::string& path, const std::string& name, const std::atomic<bool>* cancel) {
+        // old100 at once; old101..old103 once the first tile is shown; the
+        // rest only when the load is cancelled.
+        if (name != "old100.bmp" && name < "old104") {
+            while (!release.load() && !cancel->load()) QThread::msleep(1);
+        } else if (name >= "old104") {
+            while (!cancel->load()) QThread::msleep(1);
+        }
+        auto tiles = MakeFileTiles(path, name, nullptr);
+        made.fetch_add(1);
+        return tiles;
+    });
     list.LoadFolder(QString::fromStdString(big + "/"), {}, 0);
     ASSERT_TRUE(test::WaitUntil([&] { return list.count() > 0; }));
+    // Without running the event loop: old results made meanwhile stay queued
+    // while the folder changes.
+    release.store(true);
+    for (int i = 0; i < 20000 && made.load() < 4; ++i) QThread::msleep(1);
+    ASSERT_GE(made.load(), 4) << "count " << list.count();
     ASSERT_TRUE(list.IsListing());
     ASSERT_TRUE(LoadAndWait(list, small));
     test::DrainEvents(50);
