@@ -3,6 +3,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 
 namespace vex {
@@ -36,12 +37,23 @@ void UiChannel::Drain()
 {
     uint64_t count = 0;
     [[maybe_unused]] const auto n = ::read(fd_, &count, sizeof count);
-    std::deque<std::function<void()>> work;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        work.swap(queue_);
+    // A time budget per wake keeps the window answering while a big folder
+    // pours in; what is left runs on the next turn of the event loop.
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        std::function<void()> fn;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (queue_.empty()) return;
+            if (clock.elapsed() >= kBudgetMs) break;
+            fn = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        fn();
     }
-    for (auto& fn : work) fn();
+    const uint64_t one = 1;
+    [[maybe_unused]] const auto w = ::write(fd_, &one, sizeof one);
 }
 
 } // namespace vex

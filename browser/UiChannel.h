@@ -24,6 +24,7 @@ public:
     void Post(std::function<void()> fn);
 
 private:
+    static constexpr qint64 kBudgetMs = 15;
     void Drain();
 
     std::mutex mutex_;
