@@ -71,7 +71,24 @@ void DecodeRow(const Raster& src, int64_t sy, bool blend, std::vector<uint32_t>&
 
 } // namespace
 
-bool DrawScaled(const Raster& src, PaintTarget& target, int64_t x, int64_t y, int64_t width, int64_t height)
+namespace {
+
+inline uint32_t Mix(uint32_t s, uint32_t d, uint32_t a)
+{
+    // Red and blue share one multiply: each lane's sum stays below 65536.
+    const uint32_t ia = 255 - a;
+    const uint32_t rb = (((s & 0xFF00FFu) * a + (d & 0xFF00FFu) * ia) >> 8) & 0xFF00FFu;
+    const uint32_t g = (((s & 0xFF00u) * a + (d & 0xFF00u) * ia) >> 8) & 0xFF00u;
+    uint32_t out = rb | g;
+    out = a == 255 ? s : out;
+    out = a == 0 ? (d & 0xFFFFFFu) : out;
+    return (d & 0xFF000000u) | out;
+}
+
+} // namespace
+
+bool DrawScaled(const Raster& src, PaintTarget& target, int64_t x, int64_t y, int64_t width, int64_t height,
+                const uint32_t* backgrounds)
 {
     if (!src.IsValid() || !target.pixels || width == 0 || height == 0 || !src.IsEnabled()) return false;
     const int64_t W = src.GetWidth(), H = src.GetHeight();
@@ -83,35 +100,48 @@ bool DrawScaled(const Raster& src, PaintTarget& target, int64_t x, int64_t y, in
     if (vis.right <= vis.left || vis.bottom <= vis.top) return true;
 
     const bool blend = src.GetTransIndex() != -1 || src.AlphaIsValid() || src.IsAlphaPaletteEnabled();
-    std::vector<int32_t> column(size_t(vis.right - vis.left));
+    const size_t n = size_t(vis.right - vis.left);
+    std::vector<int32_t> column(n);
     for (int64_t X = vis.left; X < vis.right; ++X) column[size_t(X - vis.left)] = int32_t(SourceColumn(X, x, W, width));
     std::vector<uint32_t> rgb(static_cast<size_t>(W));
     std::vector<uint8_t> cover(static_cast<size_t>(W));
+    // The decoded source row spread over the target columns it covers, and
+    // the finished pixels over each of the two expected backgrounds.
+    std::vector<uint32_t> rowRgb(n), over0, over1;
+    std::vector<uint8_t> rowCover(n);
+    if (backgrounds) {
+        over0.resize(n);
+        over1.resize(n);
+    }
     int64_t decoded = -1;
     for (int64_t Y = vis.top; Y < vis.bottom; ++Y) {
         const int64_t sy = SourceRow(Y, y, H, height);
         if (sy != decoded) {
             DecodeRow(src, sy, blend, rgb, cover);
+            for (size_t i = 0; i < n; ++i) {
+                rowRgb[i] = rgb[size_t(column[i])];
+                rowCover[i] = cover[size_t(column[i])];
+            }
+            if (backgrounds) {
+                for (size_t i = 0; i < n; ++i) {
+                    over0[i] = Mix(rowRgb[i], backgrounds[0], rowCover[i]);
+                    over1[i] = Mix(rowRgb[i], backgrounds[1], rowCover[i]);
+                }
+            }
             decoded = sy;
         }
         uint32_t* row = target.pixels + Y * target.stride + vis.left;
-        const int32_t* col = column.data();
-        const int64_t n = vis.right - vis.left;
-        for (int64_t i = 0; i < n; ++i) {
-            const size_t sx = size_t(col[i]);
-            const uint32_t a = cover[sx];
-            uint32_t& dst = row[i];
-            if (a == 0) continue;
-            if (a == 255) {
-                dst = (dst & 0xFF000000u) | rgb[sx];
-                continue;
+        if (backgrounds) {
+            const uint32_t b0 = backgrounds[0], b1 = backgrounds[1];
+            for (size_t i = 0; i < n; ++i) {
+                const uint32_t d = row[i];
+                uint32_t v = d == b0 ? over0[i] : over1[i];
+                if (d != b0 && d != b1) v = Mix(rowRgb[i], d, rowCover[i]);
+                row[i] = v;
             }
-            const uint32_t s = rgb[sx];
-            auto mix = [a](uint32_t sc, uint32_t dc) { return (sc * a + dc * (255 - a)) >> 8; };
-            const uint32_t r = mix(s >> 16 & 0xFF, dst >> 16 & 0xFF), g = mix(s >> 8 & 0xFF, dst >> 8 & 0xFF),
-                           b = mix(s & 0xFF, dst & 0xFF);
-            dst = (dst & 0xFF000000u) | r << 16 | g << 8 | b;
+            continue;
         }
+        for (size_t i = 0; i < n; ++i) row[i] = Mix(rowRgb[i], row[i], rowCover[i]);
     }
     return true;
 }

@@ -3,6 +3,7 @@
 // limited to the clip.
 
 #include <cmath>
+#include <vector>
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -80,12 +81,17 @@ void CIconView::PaintFrames(QImage& buffer, const QRect& clip, int64_t originX, 
     PaintTarget target = TargetOf(buffer);
     const CFrameImage* frame = image_.GetFrame(currentFrame_);
     QRect framed;
+    // The frame lands on the freshly filled background.
+    const uint32_t hatch[2] = {0xFF000000u | kHatchColour, 0xFF000000u | kHatchBack};
+    const uint32_t solid[2] = {0xFF000000u | kEmptyColour, 0xFF000000u | kEmptyColour};
+    const uint32_t* under = hatched_ ? hatch : solid;
     if (zoom_ == 1.0f) {
-        DrawScaled(*frame, target, -originX, -originY);
+        DrawScaled(*frame, target, -originX, -originY, -1, -1, under);
         framed = QRect(0, 0, int(frame->GetWidth()), int(frame->GetHeight()));
     } else {
         framed = ZoomedRect(frame->GetPlacement(), zoom_);
-        DrawScaled(*frame, target, framed.left() - originX, framed.top() - originY, framed.width(), framed.height());
+        DrawScaled(*frame, target, framed.left() - originX, framed.top() - originY, framed.width(), framed.height(),
+                   under);
     }
     if (image_.HasSelectionRect()) {
         const QRect sel = ZoomedRect(image_.GetSelectionRect(true), zoom_);
@@ -144,10 +150,15 @@ void CIconView::PaintGrid(QImage& buffer, const QRect& clip)
         if (y < 0 || y >= t.height || x1 <= x0) continue;
         std::fill(t.pixels + y * t.stride + x0, t.pixels + y * t.stride + x1, colour);
     }
+    // Vertical lines row by row, so the writes run along memory.
+    std::vector<int64_t> columns;
     for (int64_t col = firstCol; col < endCol; ++col) {
         const int64_t x = Zoomed(col, zoom_) - 1 - clip.left();
-        if (x < 0 || x >= t.width) continue;
-        for (int64_t y = y0; y < y1; ++y) t.pixels[y * t.stride + x] = colour;
+        if (x >= 0 && x < t.width) columns.push_back(x);
+    }
+    for (int64_t y = y0; y < y1; ++y) {
+        uint32_t* row = t.pixels + y * t.stride;
+        for (int64_t x : columns) row[x] = colour;
     }
 }
 

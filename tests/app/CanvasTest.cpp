@@ -64,6 +64,20 @@ TEST(CanvasPainter, ScaledDrawingMatchesTheImagesOwnDrawing)
                 ASSERT_EQ(src.Draw(ta, p.x, p.y, p.w, p.h), DrawScaled(src, tb, p.x, p.y, p.w, p.h));
                 ASSERT_EQ(a, b) << "bpp " << bpp << " variant " << variant << " at " << p.x << "," << p.y << " "
                                 << p.w << "x" << p.h;
+                // With two expected backgrounds, some of which the target holds.
+                QImage c = b.copy(), d = b.copy();
+                for (int y = 0; y < 36; y += 3)
+                    for (int x = 0; x < 48; x += 2) {
+                        c.setPixel(x, y, 0xFFDDDDDDu);
+                        c.setPixel(x + 1, y, 0xFFFFFFFFu);
+                    }
+                d = c.copy();
+                PaintTarget tc{reinterpret_cast<uint32_t*>(c.bits()), 48, 36, c.bytesPerLine() / 4, p.clip};
+                PaintTarget td{reinterpret_cast<uint32_t*>(d.bits()), 48, 36, d.bytesPerLine() / 4, p.clip};
+                const uint32_t under[2] = {0xFFDDDDDDu, 0xFFFFFFFFu};
+                src.Draw(tc, p.x, p.y, p.w, p.h);
+                DrawScaled(src, td, p.x, p.y, p.w, p.h, under);
+                ASSERT_EQ(c, d) << "bpp " << bpp << " variant " << variant << " over two backgrounds";
             }
         }
     }
