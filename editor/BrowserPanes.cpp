@@ -21,9 +21,9 @@ PaneFactory& StripFactory()
     return f;
 }
 
-QWidget* StandIn(QWidget* parent, const char* name)
+QWidget* StandIn(QWidget* parent, const char* name, const QString& text)
 {
-    auto* label = new QLabel(parent);
+    auto* label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
     label->setAlignment(Qt::AlignCenter);
     label->setAutoFillBackground(true);
@@ -34,15 +34,15 @@ QWidget* StandIn(QWidget* parent, const char* name)
 
 QWidget* CreateFolderTreePane(QWidget* parent)
 {
-    return TreeFactory() ? TreeFactory()(parent) : StandIn(parent, "folderTree");
+    return TreeFactory() ? TreeFactory()(parent) : StandIn(parent, "folderTree", QStringLiteral("Folders"));
 }
 QWidget* CreateFileListPane(QWidget* parent)
 {
-    return ListFactory() ? ListFactory()(parent) : StandIn(parent, "fileList");
+    return ListFactory() ? ListFactory()(parent) : StandIn(parent, "fileList", QStringLiteral("Files"));
 }
 QWidget* CreateFrameStripPane(QWidget* parent)
 {
-    return StripFactory() ? StripFactory()(parent) : StandIn(parent, "frameStrip");
+    return StripFactory() ? StripFactory()(parent) : StandIn(parent, "frameStrip", QStringLiteral("Frames"));
 }
 
 void SetFolderTreeFactory(PaneFactory make) { TreeFactory() = std::move(make); }
