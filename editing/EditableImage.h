@@ -13,6 +13,9 @@
 
 namespace vex {
 
+struct WorkerParams;
+class ProgressSink;
+
 class CEditableImage {
 public:
     CEditableImage();
@@ -71,6 +74,14 @@ public:
     Raster* GetFloatingSelection() { return floating_.get(); }
     const Raster* GetFloatingSelection() const { return floating_.get(); }
     void SetFloatingSelection(const Raster* image);
+
+    // ---- worker operations (editing/EditableImage_Workers.cpp) ----
+    // Starts a thread running the coded operation on its own copy of frame
+    // `index` and announces it to `sink` (also for an invalid index, then
+    // with no worker). True when the announcement was handed over.
+    bool RunWorkerOperation(int32_t index, int32_t code, const WorkerParams& params, ProgressSink& sink);
+    // Worker operation 36 with up to 256 entries.
+    bool SetPalette(int32_t index, const RgbQuad* entries, int32_t count, ProgressSink& sink);
 
 private:
     std::vector<CFrameImage> frames_;

@@ -22,5 +22,9 @@ int Extract(const std::string& program, const std::string& outDir);
 int Apply(int argc, char** argv);
 // vexmira-tool thumbnail: a PNG of at most SIZE pixels for file managers.
 int Thumbnail(int argc, char** argv);
+// The thumbnail's work without the file handling: picks the best-fitting
+// image of `bytes` (named `name`), brings it to RGBA at most `size` pixels
+// wide and high; returns an error text, empty on success.
+std::string PrepareThumbnail(const std::string& name, std::vector<uint8_t>& bytes, uint32_t size, Raster& image);
 
 } // namespace vex::tool

@@ -1,10 +1,16 @@
-// vexmira-tool thumbnail [-s SIZE] INPUT OUTPUT.png: the desktop thumbnailer.
+// vexmira-tool thumbnail [-s SIZE] [-t SECONDS] INPUT OUTPUT.png: the desktop thumbnailer.
 // File managers run it on whatever lands in a download folder, so the input
 // size and the raster memory are capped before anything is read, and a
 // failure leaves no output file (the PNG is written to a temporary file and
 // renamed).
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <future>
+#include <memory>
+#include <thread>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -26,6 +32,7 @@ constexpr uint64_t kThumbnailRasterBytes = 256ull * 1024 * 1024;
 // An icon directory may list thousands of entries; real icons have a handful.
 constexpr size_t kThumbnailMaxIconEntries = 64;
 constexpr long kDefaultSize = 128;
+constexpr long kDefaultTimeoutSeconds = 20;
 
 struct Failure {
     std::string text;
@@ -215,9 +222,28 @@ int Fail(const std::string& path, const std::string& text)
 
 } // namespace
 
+// Decodes the best-fitting image and brings it to RGBA at most `size` wide
+// and high; returns an error text, empty on success.
+std::string PrepareThumbnail(const std::string& in, std::vector<uint8_t>& bytes, uint32_t size, Raster& image)
+{
+    std::string error;
+    if (!LoadSource(in, bytes, size, image, error)) return error;
+    bytes.clear();
+    bytes.shrink_to_fit();
+    if (!ToRgbAlpha(image)) return image.GetLastError()[0] ? image.GetLastError() : "cannot convert the colours";
+    if (!ShrinkTo(image, size)) return "cannot scale the image";
+    // Always RGBA, so that every thumbnail reads the same way.
+    if (!image.AlphaIsValid()) {
+        if (!image.AlphaCreate()) return "cannot create the alpha plane";
+        image.AlphaSet(uint8_t{255});
+    }
+    return {};
+}
+
 int Thumbnail(int argc, char** argv)
 {
     long size = kDefaultSize;
+    long timeout = kDefaultTimeoutSeconds;
     std::vector<std::string> paths;
     for (int i = 0; i < argc; ++i) {
         const std::string a = argv[i];
@@ -227,6 +253,14 @@ int Thumbnail(int argc, char** argv)
             size = v ? std::strtol(v, &end, 10) : 0;
             if (!v || !end || *end || size < 1 || size > 4096) {
                 std::fprintf(stderr, "vexmira-tool: -s needs a size from 1 to 4096\n");
+                return 2;
+            }
+        } else if (a == "-t" || a == "--timeout") {
+            char* end = nullptr;
+            const char* v = i + 1 < argc ? argv[++i] : nullptr;
+            timeout = v ? std::strtol(v, &end, 10) : 0;
+            if (!v || !end || *end || timeout < 1 || timeout > 600) {
+                std::fprintf(stderr, "vexmira-tool: -t needs a number of seconds from 1 to 600\n");
                 return 2;
             }
         } else if (a.size() > 1 && a[0] == '-') {
@@ -257,18 +291,35 @@ int Thumbnail(int argc, char** argv)
         if (fileSize && !file.ReadExact(bytes.data(), bytes.size())) return Fail(in, "cannot read the file");
     }
 
-    Raster image;
-    std::string error;
-    if (!LoadSource(in, bytes, static_cast<uint32_t>(size), image, error)) return Fail(in, error);
-    bytes.clear();
-    bytes.shrink_to_fit();
-    if (!ToRgbAlpha(image)) return Fail(in, image.GetLastError()[0] ? image.GetLastError() : "cannot convert the colours");
-    if (!ShrinkTo(image, static_cast<uint32_t>(size))) return Fail(in, "cannot scale the image");
-    // Always RGBA, so that every thumbnail reads the same way.
-    if (!image.AlphaIsValid()) {
-        if (!image.AlphaCreate()) return Fail(in, "cannot create the alpha plane");
-        image.AlphaSet(uint8_t{255});
+    // Decoding runs on its own thread under a wall-clock limit: whatever a
+    // hostile file makes a reader do, the file manager gets an answer in time.
+    // Nothing is written before the work is done, so a timeout leaves no file.
+    struct Work {
+        Raster image;
+        std::string error;
+        std::vector<uint8_t> bytes;
+        std::promise<void> done;
+    };
+    auto work = std::make_shared<Work>();
+    work->bytes = std::move(bytes);
+    std::future<void> finished = work->done.get_future();
+    std::thread([work, in, size] {
+        try {
+            if (const char* stall = std::getenv("VEXMIRA_THUMBNAIL_TEST_STALL_MS"))
+                std::this_thread::sleep_for(std::chrono::milliseconds(std::atol(stall)));
+            work->error = PrepareThumbnail(in, work->bytes, static_cast<uint32_t>(size), work->image);
+        } catch (const std::exception&) {
+            work->error = "out of memory";
+        }
+        work->done.set_value();
+    }).detach();
+    if (finished.wait_for(std::chrono::seconds(timeout)) != std::future_status::ready) {
+        Fail(in, "timed out");
+        std::fflush(stderr);
+        std::_Exit(1); // the reader thread cannot be stopped from outside
     }
+    if (!work->error.empty()) return Fail(in, work->error);
+    Raster& image = work->image;
     if (!image.Save(out.c_str(), TypePng))
         return Fail(out, image.GetLastError()[0] ? image.GetLastError() : "cannot write the file");
     return 0;

@@ -3,7 +3,7 @@
 //   convert IN OUT [--frame N] [--all-frames] [--type EXT] [--quality Q]
 //   extract PROGRAM OUTDIR
 //   apply IN OUT OPERATION [PARAM...] [--frame N]; apply --list
-//   thumbnail [-s SIZE] INPUT OUTPUT.png
+//   thumbnail [-s SIZE] [-t SECONDS] INPUT OUTPUT.png
 // Exit status: 0 success, 1 failure (reason on standard error), 2 usage error.
 
 #include <cstdio>
@@ -33,7 +33,7 @@ int Usage(const char* message = nullptr)
                  "       vexmira-tool convert IN OUT [--frame N] [--all-frames] [--type EXT] [--quality Q]\n"
                  "       vexmira-tool extract PROGRAM OUTDIR\n"
                  "       vexmira-tool apply IN OUT OPERATION [PARAM...] [--frame N] | apply --list\n"
-                 "       vexmira-tool thumbnail [-s SIZE] INPUT OUTPUT.png\n");
+                 "       vexmira-tool thumbnail [-s SIZE] [-t SECONDS] INPUT OUTPUT.png\n");
     return kUsage;
 }
 

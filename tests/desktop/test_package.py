@@ -43,6 +43,13 @@ class PackageTest(unittest.TestCase):
                          "./usr/share/icons/hicolor/256x256/apps/vexmira.png",
                          "./usr/share/icons/hicolor/16x16/apps/vexmira.png"):
                 self.assertIn(path, listing)
+            # apt accepts the file and every dependency resolves on this system
+            # (a dry run: nothing is installed).
+            if shutil.which("apt-get"):
+                r = subprocess.run(["apt-get", "install", "--simulate", "-o", "Debug::NoLocking=1", deb],
+                                   capture_output=True, text=True)
+                self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
+                self.assertRegex(r.stdout, r"(?m)^Inst vexmira ")
             print("\npackage %s: %d bytes\nDepends: %s" % (os.path.basename(deb), os.path.getsize(deb), depends))
 
 

@@ -292,9 +292,27 @@ class ThumbnailTest(unittest.TestCase):
         self.assertIn("RASTER_MAX_MEMORY exceeded", r.stderr)
         self.assertFalse(os.path.exists(out))
 
+    def test_wall_clock_limit_leaves_no_output(self):
+        # A reader stalled past the limit (simulated): exit 1 at the limit,
+        # no output and no temporary file; under the limit the same file works.
+        source = self.write("ok.ico", icon_file([(16, 16, 8, bmp8_entry(16, 16, (0, 0, 255), 2))]))
+        out = self.path("late.png")
+        env = dict(os.environ, VEXMIRA_THUMBNAIL_TEST_STALL_MS="30000")
+        r = subprocess.run([TOOL, "thumbnail", "-t", "1", source, out], capture_output=True, text=True,
+                           timeout=GUARD_SECONDS, env=env)
+        self.assertEqual(r.returncode, 1, r.stderr)
+        self.assertIn("timed out", r.stderr)
+        self.assertEqual([n for n in os.listdir(self.dir) if n.startswith("late")], [])
+        env["VEXMIRA_THUMBNAIL_TEST_STALL_MS"] = "10"
+        r = subprocess.run([TOOL, "thumbnail", "-t", "5", source, out], capture_output=True, text=True,
+                           timeout=GUARD_SECONDS, env=env)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertTrue(os.path.exists(out))
+
     def test_usage_errors(self):
         for args in (["thumbnail"], ["thumbnail", "a.ico"], ["thumbnail", "-s", "0", "a.ico", "b.png"],
-                     ["thumbnail", "-s", "x", "a.ico", "b.png"], ["thumbnail", "--bogus", "a.ico", "b.png"]):
+                     ["thumbnail", "-s", "x", "a.ico", "b.png"], ["thumbnail", "--bogus", "a.ico", "b.png"],
+                     ["thumbnail", "-t", "0", "a.ico", "b.png"], ["thumbnail", "-t", "601", "a.ico", "b.png"]):
             with self.subTest(args=args):
                 self.assertEqual(run(*args).returncode, 2)
         r = run("thumbnail", self.path("missing.ico"), self.path("o.png"))
