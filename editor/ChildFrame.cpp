@@ -146,6 +146,7 @@ void CChildFrame::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    editor_->StopWorkers();
     editor_->PauseAnimation();
     event->accept();
 }

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QScrollBar>
 
+#include "editor/ProgressDialog.h"
 #include "editor/RulerSplitter.h"
 #include "platform/Settings.h"
 
@@ -51,7 +52,11 @@ CIconView::CIconView(QWidget* parent) : QAbstractScrollArea(parent)
     UpdateTitle();
 }
 
-CIconView::~CIconView() { timer_.stop(); }
+CIconView::~CIconView()
+{
+    timer_.stop();
+    StopWorkers();
+}
 
 void CIconView::SetSaveHandlers(SaveImageFn saveImage, SaveAsFn saveAs)
 {
@@ -137,12 +142,14 @@ void CIconView::AfterHistoryMove()
 
 void CIconView::Undo(int steps)
 {
+    StopWorkers();
     history_.Undo(image_, steps);
     AfterHistoryMove();
 }
 
 void CIconView::Redo(int steps)
 {
+    StopWorkers();
     history_.Redo(image_, steps);
     AfterHistoryMove();
 }

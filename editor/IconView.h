@@ -21,11 +21,13 @@
 #include <QTimer>
 
 #include "editing/EditableImage.h"
+#include "editing/ProgressEvent.h"
 #include "editor/EditorHistory.h"
 
 namespace vex {
 
 class CRulerSplitter;
+class CProgressDialog;
 
 // Draw-style bits: exactly one tool bit plus the independent grid bit.
 enum DrawStyleBits : uint32_t {
@@ -169,6 +171,13 @@ public:
     }
     QSize EraserCursorSize() const { return eraserSize_; }
 
+    // ---- worker operations ----
+    // Where worker operations on this image announce themselves.
+    ProgressSink& ProgressPoster() { return progressPoster_; }
+    bool IsProcessing() const { return progress_ != nullptr; }
+    // Stops and joins running workers before the image is replaced.
+    void StopWorkers();
+
     // ---- painting ----
     // Paints the logical rectangle `clip` (window coordinates plus scroll)
     // into `buffer`, whose top-left pixel is the clip's top-left corner.
@@ -181,6 +190,7 @@ signals:
     void CurrentFrameChanged(int frame);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -224,6 +234,9 @@ private:
     QSize eraserSize_;
     int eraserSetting_ = 0;
     CRulerSplitter* rulers_ = nullptr;
+    CProgressEventPoster progressPoster_{this};
+    std::unique_ptr<CProgressDialog> progress_;
+    bool progressDropped_ = false;
     SavePrompt savePrompt_;
     SaveImageFn saveImage_;
     SaveAsFn saveAs_;

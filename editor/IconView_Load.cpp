@@ -145,6 +145,7 @@ void CIconView::ResetForLoad()
 bool CIconView::SetImage(const QString& path, const Raster* extraFrame, int frameIndex)
 {
     if (!ConfirmSaveChanges()) return false;
+    StopWorkers();
     timer_.stop();
     ResetForLoad();
     if (!path.isEmpty()) {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "editor/IconView.h"
+#include "editing/FrameWorker.h"
 #include "image/Limits.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -371,6 +372,28 @@ TEST_F(IconViewTest, UndoAndRedoFollowTheSavePoint)
     view.Redo();
     EXPECT_TRUE(view.IsModified());
     EXPECT_FALSE(view.CanRedo());
+}
+
+} // namespace
+} // namespace vex
+
+namespace vex {
+namespace {
+
+TEST_F(IconViewTest, WorkerOperationRunsUnderTheProgressWindowAndMarksTheImage)
+{
+    CIconView view;
+    const Raster pic = test::MakePicture(8, 4, 3);
+    ASSERT_TRUE(view.SetImage(QString(), &pic, 0));
+    const RgbQuad left = view.GetImage().GetFrame(0)->GetPixelColor(0, 0);
+    WorkerParams params;
+    ASSERT_TRUE(view.GetImage().RunWorkerOperation(0, kWorkerMirror, params, view.ProgressPoster()));
+    // The announcement arrives as an event; the window runs until the worker ends.
+    QCoreApplication::sendPostedEvents(&view);
+    EXPECT_FALSE(view.IsProcessing());
+    EXPECT_EQ(view.GetImage().GetFrame(0)->GetPixelColor(7, 0), left);
+    EXPECT_TRUE(view.IsModified());
+    EXPECT_TRUE(view.GetTitle().endsWith(QStringLiteral(" *")));
 }
 
 } // namespace
