@@ -3,6 +3,9 @@
 // its rulers in nested splitters, and the command target for every editor
 // command.
 
+#include <QListWidget>
+#include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -77,6 +80,14 @@ public:
     // Whether the command's action exists in this build.
     static bool IsCommandAvailable(int id);
 
+    // A toolbar button's drop-down arrow was clicked; `below` is the
+    // button's bottom-left corner on the screen. False for ids without one.
+    bool OnDropDown(int id, QPoint below);
+    // The open history list (undo or redo), or none.
+    QListWidget* HistoryPopup() const { return historyPopup_; }
+    // Runs the history list's entry k (k + 1 steps) and closes the list.
+    void ChooseHistoryEntry(int k);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -91,6 +102,8 @@ private:
     CRulerSplitter* rulers_ = nullptr;
     CIconView* editor_ = nullptr;
     CVexmiraDoc doc_;
+    QPointer<QListWidget> historyPopup_;
+    bool historyIsUndo_ = true;
 };
 
 } // namespace vex

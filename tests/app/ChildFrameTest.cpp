@@ -1,6 +1,7 @@
 // The child frame: splitter sizes and their storage, the command routing
 // with its enable and check rules, and the tool toggle rule.
 
+#include <QListWidget>
 #include <QSplitter>
 
 #include "editor/ChildFrame.h"
@@ -257,6 +258,42 @@ TEST_F(ChildFrameTest, ActivationTakesTheHistoryLimit)
     SetMaxUndo(4);
     frame.OnActivate();
     EXPECT_EQ(frame.GetEditor()->History().Maximum(), 4u);
+}
+
+} // namespace
+} // namespace vex
+
+namespace vex {
+namespace {
+
+TEST_F(ChildFrameTest, UndoArrowOpensAndClosesTheHistoryList)
+{
+    CChildFrame frame;
+    ASSERT_TRUE(frame.OpenImage(WriteIcon("one.ico", 1), 0));
+    CIconView* e = frame.GetEditor();
+    e->PushUndo("First");
+    e->GetImage().Negative(0);
+    e->PushUndo("Second");
+    e->GetImage().Negative(0);
+    ASSERT_TRUE(frame.OnDropDown(cmd::Undo, QPoint(10, 10)));
+    QListWidget* list = frame.HistoryPopup();
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("Second"));
+    EXPECT_EQ(list->item(1)->text(), QStringLiteral("First"));
+    EXPECT_EQ(list->size(), QSize(125, 75));
+    // A second click on the arrow closes it.
+    ASSERT_TRUE(frame.OnDropDown(cmd::Undo, QPoint(10, 10)));
+    QApplication::processEvents();
+    EXPECT_EQ(frame.HistoryPopup(), nullptr);
+    // Entry 1 undoes two steps.
+    frame.OnDropDown(cmd::Undo, QPoint(10, 10));
+    frame.ChooseHistoryEntry(1);
+    QApplication::processEvents();
+    EXPECT_EQ(frame.HistoryPopup(), nullptr);
+    EXPECT_FALSE(e->CanUndo());
+    EXPECT_EQ(e->History().RedoLabels().size(), 2u);
+    EXPECT_FALSE(frame.OnDropDown(cmd::ZoomIn, QPoint()));
 }
 
 } // namespace
