@@ -82,6 +82,9 @@ public:
     bool RunWorkerOperation(int32_t index, int32_t code, const WorkerParams& params, ProgressSink& sink);
     // Worker operation 36 with up to 256 entries.
     bool SetPalette(int32_t index, const RgbQuad* entries, int32_t count, ProgressSink& sink);
+    // A filled rectangle (top-down corners) in one colour; the placement
+    // rectangle follows the frame size.
+    bool FillRectangle(int32_t index, const RasterRect& rect, uint32_t colorRef);
 
 private:
     std::vector<CFrameImage> frames_;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "editing/DrawGeometry.h"
 #include "editing/TemplateInfo.h"
 #include "image/Raster.h"
 
@@ -54,6 +55,33 @@ public:
     void FloodFill(int64_t x, int64_t y, RgbQuad fill, RgbQuad old);
     bool Shear(int32_t vertical, int32_t horizontal, uint32_t colorRef);
     bool AddBorder(int32_t top, int32_t left, int32_t bottom, int32_t right, uint32_t colorRef);
+
+    // ---- drawing primitives (editing/FrameDraw.cpp, editing/FrameText.cpp) ----
+    // Coordinates count from the top-left pixel; pixels outside the frame are
+    // skipped. Colours are 0x00BBGGRR; without a fill colour shapes are
+    // outlines. Drawn pixels become opaque. False for a frame without pixels,
+    // out-of-range values, a surface that cannot be made, or escape.
+    bool DrawPolygon(const DrawPoint* points, int32_t count, uint32_t lineColor, std::optional<uint32_t> fillColor,
+                     int32_t penWidth);
+    bool DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t color, int32_t penWidth);
+    bool DrawRectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t lineColor,
+                       std::optional<uint32_t> fillColor, int32_t penWidth);
+    bool DrawRoundRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t cornerWidth, int32_t cornerHeight,
+                       uint32_t lineColor, std::optional<uint32_t> fillColor, int32_t penWidth);
+    bool DrawEllipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t lineColor,
+                     std::optional<uint32_t> fillColor, int32_t penWidth);
+    bool DrawStar(int32_t boxWidth, int32_t boxHeight, int32_t cx, int32_t cy, int32_t tips, int32_t innerDivisor,
+                  uint32_t lineColor, std::optional<uint32_t> fillColor, int32_t penWidth = 1);
+    // A line from start to tip with a head at the tip; returns the head's base
+    // point (the tip itself when the arrow has no head), none when nothing
+    // could be drawn.
+    std::optional<DrawPoint> DrawArrow(int32_t startX, int32_t startY, int32_t tipX, int32_t tipY,
+                                       const ArrowParams& arrow);
+    // Text with its bottom-left corner at (x, y) (flags 0x10 and 0x20 centre
+    // it), or, with a target, a text card cropped to the text that replaces
+    // the target. Needs a running QGuiApplication for its fonts.
+    bool DrawTextImage(int32_t x, int32_t y, const std::string& text, Raster* target, uint32_t textColor,
+                       const FontRecord* font, float angle, uint32_t flags);
 
 private:
     RasterRect placement_;
