@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "editor/IconView.h"
+#include "editor/LayerArrow.h"
 #include "editor/RulerSplitter.h"
 #include "image/Limits.h"
 #include "image/ProgramIcons.h"
@@ -194,7 +195,7 @@ std::unique_ptr<CFrameImage> CIconView::RenderFrame(int32_t index) const
     }
     int32_t cw = 0, ch = 0;
     GetCanvasSize(cw, ch);
-    Raster flat;
+    CFrameImage flat;
     if (!flat.Create(uint32_t(std::max(cw, 1)), uint32_t(std::max(ch, 1)), 24, frame->GetType())) return nullptr;
     if (frame->GetWidth() < uint32_t(cw) || frame->GetHeight() < uint32_t(ch)) {
         // Layers beyond the frame sit on its key colour, or on white.
@@ -221,6 +222,12 @@ std::unique_ptr<CFrameImage> CIconView::RenderFrame(int32_t index) const
         if (w <= 0 || h <= 0) continue;
         if ((uint32_t(w) != sized.GetWidth() || uint32_t(h) != sized.GetHeight()) && !sized.Resize(w, h)) continue;
         paste(sized, r.left, r.top);
+    }
+    flat.UpdatePlacement(0, 0);
+    for (int32_t i = 0; i < frame->GetLayerCount(); ++i) {
+        const CTemplateLayer* layer = frame->GetLayer(i);
+        DrawLayerArrow(flat, layer->picture.GetPlacement(), DrawPoint{layer->description.x, layer->description.y},
+                       ArrowOf(layer->description));
     }
     if (flat.GetBpp() > frame->GetBpp()) flat.DecreaseBpp(frame->GetBpp(), false);
     out->Place(flat, 0, 0);

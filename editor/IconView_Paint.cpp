@@ -10,6 +10,7 @@
 
 #include "editor/CanvasPainter.h"
 #include "editor/IconView.h"
+#include "editor/LayerArrow.h"
 
 namespace vex {
 namespace {
@@ -103,6 +104,11 @@ void CIconView::PaintFrames(QImage& buffer, const QRect& clip, int64_t originX, 
         const CTemplateLayer* layer = frame->GetLayer(i);
         const QRect r = ZoomedRect(layer->picture.GetPlacement(), zoom_);
         DrawScaled(layer->picture, target, r.left() - originX, r.top() - originY, r.width(), r.height());
+        if (!(layer->description.arrowStyle & kArrowHidden)) {
+            QPainter p(&buffer);
+            p.translate(double(-originX), double(-originY));
+            PaintLayerArrow(p, *layer, zoom_);
+        }
         if (i == currentTemplate_) framed = r;
     }
     framedRect_ = framed;
@@ -207,8 +213,7 @@ int CIconView::HitTestHandle(QPoint windowPoint) const
     if (!frame) return 0;
     if (const CTemplateLayer* layer = frame->GetLayer(currentTemplate_)) {
         // The arrow's point is the anchor the layer's description holds.
-        const bool hasArrow = (layer->description.arrowStyle & 1) == 0 && layer->description.arrowStyle != 0;
-        if (hasArrow && near(px, Zoomed(layer->description.x, zoom_)) && near(py, Zoomed(layer->description.y, zoom_)))
+        if (LayerHasArrow(*layer) && near(px, Zoomed(layer->description.x, zoom_)) && near(py, Zoomed(layer->description.y, zoom_)))
             return 9;
     }
     for (int32_t i = frame->GetLayerCount(); i-- > 0;) {

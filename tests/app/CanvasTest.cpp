@@ -226,3 +226,82 @@ TEST_F(CanvasTest, EraserCursorFollowsZoomAndSize)
 
 } // namespace
 } // namespace vex
+
+namespace vex {
+namespace {
+
+// A 40 x 40 white frame with one 10 x 10 layer at (5, 5) whose arrow points
+// to (30, 30).
+void AddArrowLayer(CIconView& view, int32_t style)
+{
+    CFrameImage* frame = view.GetImage().GetFrame(0);
+    Raster card = test::MakePicture(10, 10, 200);
+    card.SetFrameRect(RasterRect{5, 5, 15, 15});
+    frame->AddLayer(card);
+    TemplateInfo d;
+    d.arrowStyle = style;
+    d.arrowPen = 1;
+    d.arrowColor = 0x0000FF; // red as 0x00BBGGRR
+    frame->SetLayerDescription(0, d, 30, 30);
+}
+
+class TemplateCanvasTest : public CanvasTest {};
+
+TEST_F(TemplateCanvasTest, LayerArrowAndAnchorMarkerArePainted)
+{
+    CIconView view;
+    Raster white;
+    white.Create(40, 40, 24);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x) white.SetPixelColor(x, y, MakeRgb(255, 255, 255));
+    ASSERT_TRUE(view.SetImage(QString(), &white, 0));
+    AddArrowLayer(view, 0x02);
+    view.ZoomIn();
+    QImage img = PaintAll(view);
+    // The marker's red centre at the zoomed anchor.
+    EXPECT_EQ(img.pixel(60, 60) & 0xFFFFFF, 0xFF0000u);
+    // The layer's picture at its zoomed rectangle.
+    const RgbQuad c = test::MakePicture(10, 10, 200).GetPixelColor(0, 9);
+    EXPECT_EQ(img.pixel(11, 11) & 0xFFFFFF, uint32_t(c.red) << 16 | uint32_t(c.green) << 8 | c.blue);
+    // Selected, the layer is framed and its anchor is handle 9.
+    view.SetCurrentTemplate(0);
+    img = PaintAll(view);
+    EXPECT_EQ(view.GetFramedRect(), QRect(10, 10, 20, 20));
+    EXPECT_EQ(view.HitTestHandle(QPoint(60, 61)), 9);
+    EXPECT_EQ(view.HitTestHandle(QPoint(19, 19)), 16);
+    // A hidden arrow is neither painted nor hit.
+    TemplateInfo d;
+    int32_t x = 0, y = 0;
+    view.GetImage().GetFrame(0)->GetLayerDescription(0, d, x, y);
+    d.arrowStyle |= 0x01;
+    view.GetImage().GetFrame(0)->SetLayerDescription(0, d, x, y);
+    img = PaintAll(view);
+    EXPECT_EQ(img.pixel(60, 60) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(view.HitTestHandle(QPoint(60, 61)), 0);
+}
+
+TEST_F(TemplateCanvasTest, RenderFrameFlattensLayersAndArrows)
+{
+    CIconView view;
+    Raster white;
+    white.Create(40, 40, 24);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x) white.SetPixelColor(x, y, MakeRgb(255, 255, 255));
+    ASSERT_TRUE(view.SetImage(QString(), &white, 0));
+    AddArrowLayer(view, 0x02);
+    auto flat = view.RenderFrame(0);
+    ASSERT_NE(flat, nullptr);
+    EXPECT_EQ(flat->GetWidth(), 40u);
+    EXPECT_EQ(flat->GetBpp(), 24);
+    // The card's top-left pixel at (5, 5) from the top.
+    EXPECT_EQ(flat->GetPixelColor(5, 39 - 5), test::MakePicture(10, 10, 200).GetPixelColor(0, 9));
+    // Somewhere along the arrow the line colour shows.
+    int red = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x)
+            if (flat->GetPixelColor(x, y) == MakeRgb(255, 0, 0)) ++red;
+    EXPECT_GT(red, 5);
+}
+
+} // namespace
+} // namespace vex
