@@ -45,6 +45,8 @@ CIconView::CIconView(QWidget* parent) : QAbstractScrollArea(parent)
     MarkSavePoint(0, nullptr);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &CIconView::OnAnimationTick);
+    // The viewport starts where the rulers' scales start.
+    setFrameShape(QFrame::NoFrame);
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     RebuildEraserCursor();
