@@ -4,6 +4,10 @@
 #include <algorithm>
 #include <iterator>
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
 #include "editor/ChildFrame.h"
 #include "editor/EditorCommands.h"
 #include "editor/IconView.h"
@@ -95,7 +99,10 @@ bool CChildFrame::CommandRuleEnabled(int id)
     if (id == cmd::SaveAs) return frames;
     if (id == cmd::Save) return e->IsModified();
     if (id == cmd::Copy) return frames;
-    if (id == cmd::Paste) return false;
+    if (id == cmd::Paste) {
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        return data && (data->hasImage() || data->hasUrls() || data->hasFormat(QStringLiteral("image/bmp")));
+    }
     if (id == cmd::DeleteFile) return e->GetPathName().has_value();
     if (id == cmd::RefreshFolder || id == cmd::NewWindow) return true;
     if (id == cmd::Print || id == cmd::PrintPreview || id == cmd::EditPalette) return frames;

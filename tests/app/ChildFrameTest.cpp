@@ -1,7 +1,10 @@
 // The child frame: splitter sizes and their storage, the command routing
 // with its enable and check rules, and the tool toggle rule.
 
+#include <QClipboard>
 #include <QListWidget>
+#include <QMimeData>
+#include <QUrl>
 #include <QSplitter>
 
 #include "editor/ChildFrame.h"
@@ -294,6 +297,28 @@ TEST_F(ChildFrameTest, UndoArrowOpensAndClosesTheHistoryList)
     EXPECT_FALSE(e->CanUndo());
     EXPECT_EQ(e->History().RedoLabels().size(), 2u);
     EXPECT_FALSE(frame.OnDropDown(cmd::ZoomIn, QPoint()));
+}
+
+} // namespace
+} // namespace vex
+
+namespace vex {
+namespace {
+
+TEST_F(ChildFrameTest, PasteRuleFollowsTheClipboard)
+{
+    CChildFrame frame;
+    QGuiApplication::clipboard()->setText(QStringLiteral("words"));
+    EXPECT_FALSE(frame.CommandRuleEnabled(cmd::Paste));
+    QImage img(2, 2, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    QGuiApplication::clipboard()->setImage(img);
+    EXPECT_TRUE(frame.CommandRuleEnabled(cmd::Paste));
+    auto* files = new QMimeData;
+    files->setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a.ico"))});
+    QGuiApplication::clipboard()->setMimeData(files);
+    EXPECT_TRUE(frame.CommandRuleEnabled(cmd::Paste));
+    QGuiApplication::clipboard()->clear();
 }
 
 } // namespace
