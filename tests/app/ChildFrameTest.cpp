@@ -323,3 +323,20 @@ TEST_F(ChildFrameTest, PasteRuleFollowsTheClipboard)
 
 } // namespace
 } // namespace vex
+
+namespace vex {
+namespace {
+
+TEST(VexmiraDoc, NewDocumentHasTheDefaultTitleAndNoPath)
+{
+    CVexmiraDoc doc;
+    doc.SetTitle(QStringLiteral("old"));
+    doc.OnNewDocument(3);
+    EXPECT_EQ(doc.GetTitle(), QStringLiteral("Vexmi3"));
+    EXPECT_TRUE(doc.GetPathName().isEmpty());
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_STREQ(kDocumentTemplate, "\nVexmi\nVexmi\n\n\nVexmira.Document\nVexmi Document");
+}
+
+} // namespace
+} // namespace vex
