@@ -12,7 +12,7 @@ CEditableImage::~CEditableImage() = default;
 
 CEditableImage::CEditableImage(const CEditableImage& src)
     : frames_(src.frames_), animated_(src.animated_), label_(src.label_), secondText_(src.secondText_),
-      selection_(src.selection_), floating_(src.floating_ ? std::make_unique<Raster>(*src.floating_) : nullptr)
+      selection_(src.selection_), floating_(src.floating_)
 {
 }
 
@@ -35,14 +35,48 @@ void CEditableImage::Reset()
     selection_ = RasterRect{-1, -1, -1, -1};
 }
 
+CFrameImage* CEditableImage::MutableFrame(int32_t index)
+{
+    if (!IsValidIndex(index)) return nullptr;
+    std::shared_ptr<CFrameImage>& slot = frames_[size_t(index)];
+    // Shared with a copy (an undo record): this image takes its own before the change.
+    if (slot.use_count() > 1) slot = std::make_shared<CFrameImage>(*slot);
+    return slot.get();
+}
+
 CFrameImage* CEditableImage::GetFrame(int32_t index)
 {
-    return IsValidIndex(index) ? &frames_[size_t(index)] : nullptr;
+    return MutableFrame(index);
 }
 
 const CFrameImage* CEditableImage::GetFrame(int32_t index) const
 {
-    return IsValidIndex(index) ? &frames_[size_t(index)] : nullptr;
+    return IsValidIndex(index) ? frames_[size_t(index)].get() : nullptr;
+}
+
+bool CEditableImage::SetFrame(int32_t index, CFrameImage&& frame)
+{
+    if (!IsValidIndex(index)) return false;
+    frames_[size_t(index)] = std::make_shared<CFrameImage>(std::move(frame));
+    return true;
+}
+
+bool CEditableImage::SharesFrameWith(const CEditableImage& other, int32_t index) const
+{
+    return IsValidIndex(index) && other.IsValidIndex(index) && frames_[size_t(index)] == other.frames_[size_t(index)];
+}
+
+Raster* CEditableImage::GetFloatingSelection()
+{
+    if (floating_ && floating_.use_count() > 1) floating_ = std::make_shared<Raster>(*floating_);
+    return floating_.get();
+}
+
+void CEditableImage::CountMemory(MemoryTally& tally) const
+{
+    tally.Add(this, sizeof(CEditableImage) + frames_.capacity() * sizeof(frames_[0]));
+    for (const auto& f : frames_) tally.Add(f.get(), FrameBytes(*f));
+    if (floating_) tally.Add(floating_.get(), RasterBytes(*floating_));
 }
 
 void CEditableImage::GetFrameSize(int32_t index, int32_t& width, int32_t& height) const
@@ -60,7 +94,7 @@ uint32_t CEditableImage::GetFrameDelay(int32_t index) const
 
 bool CEditableImage::SetHotspot(int32_t index, uint32_t x, uint32_t y)
 {
-    CFrameImage* f = GetFrame(index);
+    CFrameImage* f = MutableFrame(index);
     if (!f) return false;
     f->SetHotspot(x, y);
     return true;
@@ -101,25 +135,31 @@ bool CEditableImage::IsGrayScale(int32_t index) const
 
 void CEditableImage::Append(const Raster& image)
 {
-    CFrameImage frame;
+    auto frame = std::make_shared<CFrameImage>();
     const RasterRect r = image.GetFrameRect();
-    frame.Place(image, r.left, r.top);
+    frame->Place(image, r.left, r.top);
     frames_.push_back(std::move(frame));
 }
 
 bool CEditableImage::Insert(int32_t position, const CFrameImage& frame)
 {
     if (position < 0 || position > GetFrameCount()) return false;
-    frames_.insert(frames_.begin() + position, frame);
+    frames_.insert(frames_.begin() + position, std::make_shared<CFrameImage>(frame));
     return true;
 }
 
 bool CEditableImage::Replace(int32_t index, const Raster& image)
 {
-    CFrameImage* f = GetFrame(index);
-    if (!f || !image.IsValid()) return false;
+    if (!IsValidIndex(index) || !image.IsValid()) return false;
+    // A new frame keeps the old one's placement and layers; the old pixels are
+    // not copied first only to be overwritten.
+    const CFrameImage& old = *frames_[size_t(index)];
+    auto f = std::make_shared<CFrameImage>();
     static_cast<Raster&>(*f) = image;
+    f->SetPlacement(old.GetPlacement());
+    f->CopyLayers(old);
     f->UpdatePlacement();
+    frames_[size_t(index)] = std::move(f);
     return true;
 }
 
@@ -131,7 +171,10 @@ bool CEditableImage::ReplaceOrAppend(int32_t index, const Raster& image)
         return true;
     }
     const RasterRect r = image.GetFrameRect();
-    frames_[size_t(index)].Place(image, r.left, r.top);
+    auto f = std::make_shared<CFrameImage>();
+    f->Place(image, r.left, r.top);
+    f->CopyLayers(*frames_[size_t(index)]);
+    frames_[size_t(index)] = std::move(f);
     return true;
 }
 
@@ -152,7 +195,7 @@ bool CEditableImage::Exchange(int32_t a, int32_t b)
 
 bool CEditableImage::Crop(int32_t index, int32_t left, int32_t top, int32_t right, int32_t bottom)
 {
-    CFrameImage* f = GetFrame(index);
+    CFrameImage* f = MutableFrame(index);
     if (!f || !f->Crop(left, top, right, bottom)) return false;
     f->UpdatePlacement();
     return true;
@@ -160,7 +203,7 @@ bool CEditableImage::Crop(int32_t index, int32_t left, int32_t top, int32_t righ
 
 bool CEditableImage::Enlarge(int32_t index, const RasterRect& rect)
 {
-    CFrameImage* f = GetFrame(index);
+    CFrameImage* f = MutableFrame(index);
     if (!f || !f->IsValid()) return false;
     const int64_t nw = int64_t{rect.right} - rect.left, nh = int64_t{rect.bottom} - rect.top;
     if (!SideInRange(nw) || !SideInRange(nh)) return false;
@@ -193,25 +236,25 @@ bool CEditableImage::Enlarge(int32_t index, const RasterRect& rect)
 
 bool CEditableImage::GrayScale(int32_t index)
 {
-    CFrameImage* f = GetFrame(index);
+    CFrameImage* f = MutableFrame(index);
     return f && f->GrayScale();
 }
 
 bool CEditableImage::Negative(int32_t index)
 {
-    CFrameImage* f = GetFrame(index);
+    CFrameImage* f = MutableFrame(index);
     return f && f->Negative();
 }
 
 bool CEditableImage::Light(int32_t index, int32_t brightness, int32_t contrast)
 {
-    CFrameImage* f = GetFrame(index);
+    CFrameImage* f = MutableFrame(index);
     return f && f->Light(brightness, contrast);
 }
 
 bool CEditableImage::PseudoColors(int32_t index, float correction)
 {
-    CFrameImage* f = GetFrame(index);
+    CFrameImage* f = MutableFrame(index);
     if (!f || !f->IsValid()) return false;
     f->PseudoColors(correction);
     return true;
@@ -239,9 +282,9 @@ bool CEditableImage::HasSelectionRect() const
 void CEditableImage::GetCanvasSize(int32_t& width, int32_t& height) const
 {
     int32_t maxRight = 0, maxBottom = 0;
-    for (const CFrameImage& f : frames_) {
+    for (const auto& f : frames_) {
         int32_t r = 0, b = 0;
-        f.GetExtent(r, b);
+        f->GetExtent(r, b);
         maxRight = std::max(maxRight, r);
         maxBottom = std::max(maxBottom, b);
     }
@@ -251,7 +294,7 @@ void CEditableImage::GetCanvasSize(int32_t& width, int32_t& height) const
 
 void CEditableImage::SetFloatingSelection(const Raster* image)
 {
-    floating_ = image ? std::make_unique<Raster>(*image) : nullptr;
+    floating_ = image ? std::make_shared<Raster>(*image) : nullptr;
 }
 
 } // namespace vex

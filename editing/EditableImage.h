@@ -2,6 +2,15 @@
 // What the editor edits: an ordered list of frames with the editor-wide
 // selection, a floating selection, the animated flag and the undo label.
 // Every operation takes a frame index; an index out of range does nothing.
+//
+// Copies share their frames and floating selection until one side changes
+// them: every mutable access (the non-const GetFrame, GetFloatingSelection and
+// every operation that edits a frame) first gives this image its own frame.
+// A copy therefore behaves as an independent deep copy, while an undo snapshot
+// costs only the frames the next edit touches. Readers should use the const
+// accessors (ReadFrame, or GetFrame on a const image) so they do not detach.
+// A pointer from a mutable accessor may be used for writing only until the
+// image is next copied: fetch it after the snapshot is taken.
 
 #include <cstdint>
 #include <memory>
@@ -10,6 +19,7 @@
 #include <vector>
 
 #include "editing/FrameImage.h"
+#include "editing/ImageMemory.h"
 
 namespace vex {
 
@@ -31,6 +41,14 @@ public:
     bool IsValidIndex(int32_t index) const { return index >= 0 && index < GetFrameCount(); }
     CFrameImage* GetFrame(int32_t index);
     const CFrameImage* GetFrame(int32_t index) const;
+    const CFrameImage* ReadFrame(int32_t index) const { return GetFrame(index); }
+    // Moves a finished frame in (a worker's result) without copying the old one.
+    bool SetFrame(int32_t index, CFrameImage&& frame);
+    // Adds the bytes this image holds to the tally; blocks shared with images
+    // already counted are counted once.
+    void CountMemory(MemoryTally& tally) const;
+    // True when frame index is the very block of `other`'s frame (shared, not copied).
+    bool SharesFrameWith(const CEditableImage& other, int32_t index) const;
     // (0, 0) when the index is invalid.
     void GetFrameSize(int32_t index, int32_t& width, int32_t& height) const;
     uint32_t GetFrameDelay(int32_t index) const;
@@ -71,7 +89,7 @@ public:
     void SetLabel(std::optional<std::string> label) { label_ = std::move(label); }
     const std::optional<std::string>& GetSecondText() const { return secondText_; }
     void SetSecondText(std::optional<std::string> text) { secondText_ = std::move(text); }
-    Raster* GetFloatingSelection() { return floating_.get(); }
+    Raster* GetFloatingSelection();
     const Raster* GetFloatingSelection() const { return floating_.get(); }
     void SetFloatingSelection(const Raster* image);
 
@@ -87,12 +105,15 @@ public:
     bool FillRectangle(int32_t index, const RasterRect& rect, uint32_t colorRef);
 
 private:
-    std::vector<CFrameImage> frames_;
+    // Gives this image its own copy of a shared frame before it is changed.
+    CFrameImage* MutableFrame(int32_t index);
+
+    std::vector<std::shared_ptr<CFrameImage>> frames_;
     int32_t animated_ = 0;
     std::optional<std::string> label_;
     std::optional<std::string> secondText_;
     RasterRect selection_{-1, -1, -1, -1};
-    std::unique_ptr<Raster> floating_;
+    std::shared_ptr<Raster> floating_;
 };
 
 } // namespace vex

@@ -13,7 +13,7 @@ bool CEditableImage::RunWorkerOperation(int32_t index, int32_t code, const Worke
 {
     WorkerAnnouncement announcement;
     announcement.frame = index;
-    if (const CFrameImage* live = GetFrame(index)) {
+    if (const CFrameImage* live = ReadFrame(index)) {
         // The copy leaves the template layers behind: no operation uses them
         // and the live frame keeps its own.
         CFrameImage copy;

@@ -41,6 +41,11 @@ int32_t CFrameImage::GetLayerCount() const
     return static_cast<int32_t>(layers_.size());
 }
 
+void CFrameImage::CopyLayers(const CFrameImage& src)
+{
+    if (this != &src) layers_ = src.layers_;
+}
+
 void CFrameImage::Place(const Raster& image, int32_t left, int32_t top)
 {
     Raster::operator=(image);

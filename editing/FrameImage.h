@@ -32,6 +32,8 @@ public:
 
     RasterRect GetPlacement() const { return placement_; }
     void SetPlacement(const RasterRect& r) { placement_ = r; }
+    // The template layers of src replace this frame's own.
+    void CopyLayers(const CFrameImage& src);
 
     int32_t GetLayerCount() const;
     CTemplateLayer* GetLayer(int32_t index);

@@ -45,3 +45,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, hicolor-icon-theme")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
+
+# The default template library; the program copies it into the user's data
+# folder on first use.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/Template/Template.db ${CMAKE_CURRENT_LIST_DIR}/Template/pin.png
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/vexmira/Template)
