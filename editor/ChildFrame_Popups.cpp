@@ -44,7 +44,7 @@ bool CChildFrame::OnDropDown(int id, QPoint below)
     font.setWeight(QFont::Normal);
     list->setFont(font);
     historyIsUndo_ = id == cmd::Undo;
-    const auto labels = historyIsUndo_ ? e->History().UndoLabels() : e->History().RedoLabels();
+    const auto labels = historyIsUndo_ ? e->History().GetUndoLabels() : e->History().GetRedoLabels();
     for (const std::string& label : labels) list->addItem(QString::fromStdString(label));
     connect(list, &QListWidget::itemClicked, this, [this, list](QListWidgetItem* item) { ChooseHistoryEntry(list->row(item)); });
     list->setGeometry(below.x(), below.y(), 125, 75);

@@ -1,5 +1,7 @@
 #include "editor/IconView.h"
 
+#include <utility>
+
 #include <QMessageBox>
 #include <QScrollBar>
 
@@ -117,7 +119,8 @@ void CIconView::SetModified(bool modified)
 
 void CIconView::MarkSavePoint(uint32_t position, const CEditableImage* image)
 {
-    history_.SetSavedPosition(position);
+    if (position == 0 && history_.Count() == 0) history_.Reset();
+    else history_.MarkSavePoint();
     savedImage_ = image ? *image : CEditableImage{};
 }
 
@@ -127,15 +130,15 @@ void CIconView::SetCurrentTemplate(int32_t index)
     viewport()->update();
 }
 
-void CIconView::PushUndo(const std::string& label)
+bool CIconView::PushUndo(const std::string& label)
 {
-    history_.Push(image_, label);
+    return history_.PushUndo(image_, label, false);
 }
 
 void CIconView::AfterHistoryMove()
 {
     if (currentFrame_ >= image_.GetFrameCount()) currentFrame_ = std::max(0, image_.GetFrameCount() - 1);
-    modified_ = !history_.IsAtSavePoint();
+    modified_ = history_.IsModified();
     UpdateTitle();
     emit FramesChanged();
     UpdateScrollSizes();
@@ -145,14 +148,14 @@ void CIconView::AfterHistoryMove()
 void CIconView::Undo(int steps)
 {
     StopWorkers();
-    history_.Undo(image_, steps);
+    history_.Undo(image_, steps, &currentFrame_);
     AfterHistoryMove();
 }
 
 void CIconView::Redo(int steps)
 {
     StopWorkers();
-    history_.Redo(image_, steps);
+    history_.Redo(image_, steps, &currentFrame_);
     AfterHistoryMove();
 }
 
@@ -162,7 +165,8 @@ bool CIconView::CanRedo() const { return history_.CanRedo(); }
 void CIconView::SetHistoryLimit(uint32_t limit)
 {
     history_.SetMaximum(limit);
-    if (history_.SavedPosition() < 0 && !modified_) SetModified(true);
+    // Trimming can drop the saved state: the image then differs from the file.
+    if (!history_.GetSavedPosition() && !modified_) SetModified(true);
 }
 
 void CIconView::SetDrawStyle(uint32_t set, uint32_t clear)
@@ -192,12 +196,16 @@ void CIconView::ToggleGrid()
 
 void CIconView::CommitFloatingSelection()
 {
-    Raster* floating = image_.GetFloatingSelection();
-    CFrameImage* frame = image_.GetFrame(currentFrame_);
-    if (!floating || !floating->IsValid() || !frame || !frame->IsValid()) {
-        image_.SetFloatingSelection(nullptr);
+    // Looked at read-only first: taking a frame for writing unshares it
+    // from the undo records.
+    const Raster* lifted = std::as_const(image_).GetFloatingSelection();
+    const CFrameImage* target = std::as_const(image_).GetFrame(currentFrame_);
+    if (!lifted || !lifted->IsValid() || !target || !target->IsValid()) {
+        if (lifted) image_.SetFloatingSelection(nullptr);
         return;
     }
+    const Raster* floating = lifted;
+    CFrameImage* frame = image_.GetFrame(currentFrame_);
     // The lifted pixels land where the selection rectangle now is.
     const RasterRect sel = image_.GetSelectionRect(true);
     const int64_t fh = frame->GetHeight();
@@ -239,7 +247,8 @@ uint32_t CIconView::RefreshFrameInfo(bool recompute, bool refreshBar)
     if (recompute || histogramMax_ == 0) {
         for (auto& h : histogram_) h.fill(0);
         histogramMax_ = 0;
-        CFrameImage* frame = image_.GetFrame(currentFrame_);
+        // The histogram only reads the pixels; the frame stays shared.
+        auto* frame = const_cast<CFrameImage*>(std::as_const(image_).GetFrame(currentFrame_));
         if (frame && frame->IsValid()) {
             const int32_t max = frame->Histogram(histogram_[0].data(), histogram_[1].data(), histogram_[2].data(),
                                                  histogram_[3].data(), 0);

@@ -22,7 +22,7 @@
 
 #include "editing/EditableImage.h"
 #include "editing/ProgressEvent.h"
-#include "editor/EditorHistory.h"
+#include "editing/UndoHistory.h"
 
 namespace vex {
 
@@ -93,6 +93,9 @@ public:
     uint32_t GetFileType() const { return fileType_; }
     void UpdateTitle();
     QString GetTitle() const { return title_; }
+    // The saved history position becomes `position`, which is 0 right after
+    // a load or the current position after a save; the saved image a copy
+    // of `image`, or empty.
     void MarkSavePoint(uint32_t position, const CEditableImage* image);
     bool IsModified() const { return modified_; }
     void SetModified(bool modified);
@@ -116,9 +119,10 @@ public:
     const std::array<std::array<int32_t, 256>, 4>& Histograms() const { return histogram_; }
 
     // ---- history ----
-    CEditorHistory& History() { return history_; }
-    const CEditorHistory& History() const { return history_; }
-    void PushUndo(const std::string& label);
+    CUndoHistory& History() { return history_; }
+    const CUndoHistory& History() const { return history_; }
+    // False when no snapshot could be taken: the edit must not be made.
+    bool PushUndo(const std::string& label);
     void Undo(int steps = 1);
     void Redo(int steps = 1);
     bool CanUndo() const;
@@ -213,7 +217,7 @@ private:
 
     CEditableImage image_;
     CEditableImage savedImage_;
-    CEditorHistory history_;
+    CUndoHistory history_;
     int32_t currentFrame_ = 0;
     float zoom_ = 1.0f;
     uint32_t drawStyle_ = ToolMove;

@@ -1,5 +1,7 @@
 // Loading an image into the editor and flattening a frame for saving.
 
+#include <utility>
+
 #include <QFileInfo>
 
 #include "editor/IconView.h"
@@ -117,7 +119,7 @@ bool CIconView::ReadAllFrames(const QString& path, uint32_t type)
         frame.SetFrame(k);
         if (!frame.Load(file.c_str(), type)) continue;
         if (type == TypeGif && image_.GetFrameCount() > 0 &&
-            !ComposeGifFrame(frame, *image_.GetFrame(image_.GetFrameCount() - 1)))
+            !ComposeGifFrame(frame, *std::as_const(image_).GetFrame(image_.GetFrameCount() - 1)))
             continue;
         if (!AppendLoadedFrame(frame, total)) break;
     }
@@ -130,7 +132,7 @@ void CIconView::ResetForLoad()
     path_.reset();
     displayPath_.reset();
     image_.Reset();
-    history_.Clear();
+    history_.Reset();
     MarkSavePoint(0, nullptr);
     image_.SetFloatingSelection(nullptr);
     image_.SetSelectionRect(-1, -1, -1, -1, true);
@@ -158,7 +160,7 @@ bool CIconView::SetImage(const QString& path, const Raster* extraFrame, int fram
     currentFrame_ = frameIndex;
     if (extraFrame && extraFrame->IsValid()) {
         uint64_t total = 0;
-        for (int32_t i = 0; i < image_.GetFrameCount(); ++i) total += FrameBytes(*image_.GetFrame(i));
+        for (int32_t i = 0; i < image_.GetFrameCount(); ++i) total += FrameBytes(*std::as_const(image_).GetFrame(i));
         if (AppendLoadedFrame(*extraFrame, total)) fileType_ = extraFrame->GetType();
     }
     if (HasFrames()) {

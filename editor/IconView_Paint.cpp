@@ -3,6 +3,7 @@
 // limited to the clip.
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include <QPaintEvent>
@@ -80,7 +81,7 @@ void CIconView::PaintFrames(QImage& buffer, const QRect& clip, int64_t originX, 
 {
     (void)clip;
     PaintTarget target = TargetOf(buffer);
-    const CFrameImage* frame = image_.GetFrame(currentFrame_);
+    const CFrameImage* frame = std::as_const(image_).GetFrame(currentFrame_);
     QRect framed;
     // The frame lands on the freshly filled background.
     const uint32_t hatch[2] = {0xFF000000u | kHatchColour, 0xFF000000u | kHatchBack};
@@ -96,7 +97,7 @@ void CIconView::PaintFrames(QImage& buffer, const QRect& clip, int64_t originX, 
     }
     if (image_.HasSelectionRect()) {
         const QRect sel = ZoomedRect(image_.GetSelectionRect(true), zoom_);
-        if (const Raster* floating = image_.GetFloatingSelection())
+        if (const Raster* floating = std::as_const(image_).GetFloatingSelection())
             DrawScaled(*floating, target, sel.left() - originX, sel.top() - originY, sel.width(), sel.height());
         framed = sel;
     }
@@ -209,7 +210,7 @@ int CIconView::HitTestHandle(QPoint windowPoint) const
         if (near(px, l) && near(py, my)) return 7;
         if (near(px, r) && near(py, my)) return 8;
     }
-    const CFrameImage* frame = image_.GetFrame(currentFrame_);
+    const CFrameImage* frame = std::as_const(image_).GetFrame(currentFrame_);
     if (!frame) return 0;
     if (const CTemplateLayer* layer = frame->GetLayer(currentTemplate_)) {
         // The arrow's point is the anchor the layer's description holds.

@@ -260,7 +260,7 @@ TEST_F(ChildFrameTest, ActivationTakesTheHistoryLimit)
     CChildFrame frame;
     SetMaxUndo(4);
     frame.OnActivate();
-    EXPECT_EQ(frame.GetEditor()->History().Maximum(), 4u);
+    EXPECT_EQ(frame.GetEditor()->History().GetMaximum(), 4u);
 }
 
 } // namespace
@@ -295,7 +295,7 @@ TEST_F(ChildFrameTest, UndoArrowOpensAndClosesTheHistoryList)
     QApplication::processEvents();
     EXPECT_EQ(frame.HistoryPopup(), nullptr);
     EXPECT_FALSE(e->CanUndo());
-    EXPECT_EQ(e->History().RedoLabels().size(), 2u);
+    EXPECT_EQ(e->History().GetRedoLabels().size(), 2u);
     EXPECT_FALSE(frame.OnDropDown(cmd::ZoomIn, QPoint()));
 }
 

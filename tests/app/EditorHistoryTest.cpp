@@ -1,7 +1,8 @@
-// The editor's undo records: moving back and forth, the redo test on an
-// empty history and trimming that keeps the save point honest.
+// The editor's undo history as the view uses it: moving back and forth,
+// the redo test on an empty history and trimming that keeps the save point
+// honest.
 
-#include "editor/EditorHistory.h"
+#include "editing/UndoHistory.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace vex {
@@ -16,19 +17,19 @@ CEditableImage WithFrames(int n)
 
 TEST(EditorHistory, UndoAndRedoRestoreTheStates)
 {
-    CEditorHistory h;
+    CUndoHistory h;
     CEditableImage live = WithFrames(1);
-    ASSERT_TRUE(h.Push(live, "Add"));
+    ASSERT_TRUE(h.PushUndo(live, "Add", false));
     live.Append(test::MakePicture(2, 2, 9));
-    ASSERT_TRUE(h.Push(live, "Add again"));
+    ASSERT_TRUE(h.PushUndo(live, "Add again", false));
     live.Append(test::MakePicture(2, 2, 9));
-    EXPECT_EQ(h.UndoLabels(), (std::vector<std::string>{"Add again", "Add"}));
+    EXPECT_EQ(h.GetUndoLabels(), (std::vector<std::string>{"Add again", "Add"}));
     ASSERT_TRUE(h.Undo(live, 1));
     EXPECT_EQ(live.GetFrameCount(), 2);
     ASSERT_TRUE(h.Undo(live, 1));
     EXPECT_EQ(live.GetFrameCount(), 1);
     EXPECT_FALSE(h.CanUndo());
-    EXPECT_EQ(h.RedoLabels().size(), 2u);
+    EXPECT_EQ(h.GetRedoLabels().size(), 2u);
     ASSERT_TRUE(h.Redo(live, 2));
     EXPECT_EQ(live.GetFrameCount(), 3);
     EXPECT_FALSE(h.CanRedo());
@@ -37,7 +38,7 @@ TEST(EditorHistory, UndoAndRedoRestoreTheStates)
 TEST(EditorHistory, RedoOnAnEmptyHistoryDoesNothing)
 {
     // "position < count - 1" in unsigned arithmetic would say yes here.
-    CEditorHistory h;
+    CUndoHistory h;
     CEditableImage live = WithFrames(1);
     EXPECT_FALSE(h.CanRedo());
     EXPECT_FALSE(h.Redo(live, 1));
@@ -46,41 +47,41 @@ TEST(EditorHistory, RedoOnAnEmptyHistoryDoesNothing)
 
 TEST(EditorHistory, TrimmingMovesTheSavePointWithTheRecords)
 {
-    CEditorHistory h;
+    CUndoHistory h;
     h.SetMaximum(3);
     CEditableImage live = WithFrames(1);
-    h.Push(live, "a");
+    h.PushUndo(live, "a", false);
     live.Append(test::MakePicture(2, 2, 1));
-    h.SetSavedPosition(h.Position()); // saved after the first edit: two frames
-    EXPECT_TRUE(h.IsAtSavePoint());
+    h.MarkSavePoint(); // saved after the first edit: two frames
+    EXPECT_FALSE(h.IsModified());
     for (const char* label : {"b", "c", "d"}) {
-        h.Push(live, label);
+        h.PushUndo(live, label, false);
         live.Append(test::MakePicture(2, 2, 1));
     }
     // The oldest record went; the saved state is now record 0.
     EXPECT_EQ(h.Count(), 3u);
-    EXPECT_EQ(h.SavedPosition(), 0);
+    EXPECT_EQ(h.GetSavedPosition(), std::optional<uint32_t>(0));
     for (int i = 0; i < 3; ++i) h.Undo(live, 1);
     EXPECT_EQ(live.GetFrameCount(), 2);
-    EXPECT_TRUE(h.IsAtSavePoint());
+    EXPECT_FALSE(h.IsModified());
     // Once the saved state itself is gone, no position matches it.
     for (int i = 0; i < 3; ++i) h.Redo(live, 1);
-    h.Push(live, "e");
-    EXPECT_EQ(h.SavedPosition(), -1);
+    h.PushUndo(live, "e", false);
+    EXPECT_FALSE(h.GetSavedPosition().has_value());
     for (int i = 0; i < 4; ++i) h.Undo(live, 1);
-    EXPECT_FALSE(h.IsAtSavePoint());
+    EXPECT_TRUE(h.IsModified());
 }
 
 TEST(EditorHistory, SavePointStaysOnTheSameStateWhenOldRecordsGo)
 {
-    CEditorHistory h;
+    CUndoHistory h;
     h.SetMaximum(10);
     CEditableImage live = WithFrames(1);
-    for (int i = 0; i < 5; ++i) h.Push(live, "e");
-    h.SetSavedPosition(h.Position());
+    for (int i = 0; i < 5; ++i) h.PushUndo(live, "e", false);
+    h.MarkSavePoint();
     h.SetMaximum(3);
-    EXPECT_TRUE(h.IsAtSavePoint());
-    EXPECT_EQ(h.Position(), 3u);
+    EXPECT_FALSE(h.IsModified());
+    EXPECT_EQ(h.GetPosition(), 3u);
 }
 
 } // namespace

@@ -398,3 +398,24 @@ TEST_F(IconViewTest, WorkerOperationRunsUnderTheProgressWindowAndMarksTheImage)
 
 } // namespace
 } // namespace vex
+
+namespace vex {
+namespace {
+
+TEST_F(IconViewTest, ShowingAFrameKeepsItSharedWithTheUndoRecords)
+{
+    CIconView view;
+    ASSERT_TRUE(view.SetImage(WriteGif("two.gif", {1, 1})));
+    ASSERT_TRUE(view.PushUndo("Edit"));
+    const CEditableImage* record = view.History().GetRecord(0);
+    ASSERT_NE(record, nullptr);
+    QImage buffer(40, 40, QImage::Format_RGB32);
+    view.PaintCanvas(buffer, QRect(0, 0, 40, 40));
+    view.OnAnimationTick();
+    view.RefreshFrameInfo(true, true);
+    view.SelectTool(ToolPencil);
+    for (int32_t i = 0; i < 2; ++i) EXPECT_TRUE(view.GetImage().SharesFrameWith(*record, i)) << i;
+}
+
+} // namespace
+} // namespace vex
