@@ -1,7 +1,12 @@
 // The editor canvas: loading, the save-changes prompt, zoom steps and their
 // storage, playback intervals, titles and the tool rules.
 
+#include <chrono>
 #include <cmath>
+#include <thread>
+
+#include <QDialog>
+#include <QTimer>
 
 #include "editor/IconView.h"
 #include "editing/FrameWorker.h"
@@ -415,6 +420,52 @@ TEST_F(IconViewTest, ShowingAFrameKeepsItSharedWithTheUndoRecords)
     view.RefreshFrameInfo(true, true);
     view.SelectTool(ToolPencil);
     for (int32_t i = 0; i < 2; ++i) EXPECT_TRUE(view.GetImage().SharesFrameWith(*record, i)) << i;
+}
+
+} // namespace
+} // namespace vex
+
+namespace vex {
+namespace {
+
+// A worker that runs until it is asked to stop.
+WorkerAnnouncement EndlessWorker(const CIconView& view)
+{
+    CFrameImage copy(*view.GetImage().GetFrame(0));
+    return WorkerAnnouncement{0, CFrameWorker::Start(std::move(copy), [](CFrameImage& f) {
+                                  while (!f.GetEscape()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                                  return false;
+                              })};
+}
+
+TEST_F(IconViewTest, LoadingWhileAWorkerRunsStopsItFirst)
+{
+    CIconView view;
+    ASSERT_TRUE(view.SetImage(WriteIcon("two.ico", 2)));
+    const QString next = WriteIcon("one.ico", 1);
+    QCoreApplication::postEvent(&view, new CProgressEvent(EndlessWorker(view)));
+    // Runs inside the progress window's loop; the window can only close once
+    // the worker has been stopped and joined.
+    QTimer::singleShot(0, &view, [&] { view.SetImage(next); });
+    QCoreApplication::sendPostedEvents(&view);
+    EXPECT_FALSE(view.IsProcessing());
+    EXPECT_EQ(view.FrameCount(), 1u);
+    EXPECT_FALSE(view.IsModified());
+}
+
+TEST_F(IconViewTest, EscapeStopsTheWorkersAndLeavesTheFrame)
+{
+    CIconView view;
+    ASSERT_TRUE(view.SetImage(WriteIcon("one.ico", 1)));
+    const RgbQuad before = view.GetImage().GetFrame(0)->GetPixelColor(3, 3);
+    QCoreApplication::postEvent(&view, new CProgressEvent(EndlessWorker(view)));
+    QTimer::singleShot(0, &view, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible()) dialog->reject();
+    });
+    QCoreApplication::sendPostedEvents(&view);
+    EXPECT_FALSE(view.IsProcessing());
+    EXPECT_EQ(view.GetImage().GetFrame(0)->GetPixelColor(3, 3), before);
 }
 
 } // namespace
