@@ -1,7 +1,10 @@
 // The editor canvas: loading, the save-changes prompt, zoom steps and their
 // storage, playback intervals, titles and the tool rules.
 
+#include <cctype>
 #include <chrono>
+#include <ostream>
+#include <string>
 #include <cmath>
 #include <thread>
 
@@ -234,6 +237,15 @@ struct PromptCase {
     bool wantSaveAs; // the Save As flow runs
 };
 
+void PrintTo(const PromptCase& c, std::ostream* os) { *os << c.name; }
+
+std::string PromptCaseName(const ::testing::TestParamInfo<PromptCase>& info)
+{
+    std::string name;
+    for (const char* p = info.param.name; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    return name;
+}
+
 class SavePromptTest : public AppTest, public ::testing::WithParamInterface<PromptCase> {};
 
 TEST_P(SavePromptTest, ContinuesOnlyWhenTheAnswerAllowsIt)
@@ -280,7 +292,7 @@ const PromptCase kPromptCases[] = {
     {"metafile", TypeWmf, true, Answer::Yes, false, false, false, true},
     {"one-frame animated cursor", TypeAni, true, Answer::Yes, true, true, false, true},
 };
-INSTANTIATE_TEST_SUITE_P(Answers, SavePromptTest, ::testing::ValuesIn(kPromptCases));
+INSTANTIATE_TEST_SUITE_P(Answers, SavePromptTest, ::testing::ValuesIn(kPromptCases), PromptCaseName);
 
 TEST_F(IconViewTest, CancelledPromptKeepsTheImage)
 {
