@@ -9,16 +9,6 @@
 
 namespace vex {
 
-QEvent::Type RegisteredEventType(const char* name)
-{
-    static std::mutex mutex;
-    static std::map<std::string, int> types;
-    const std::lock_guard<std::mutex> lock(mutex);
-    auto it = types.find(name);
-    if (it == types.end()) it = types.emplace(name, QEvent::registerEventType()).first;
-    return static_cast<QEvent::Type>(it->second);
-}
-
 CProgressEvent::CProgressEvent(WorkerAnnouncement announcement)
     : QEvent(ProgressType()), announcement_(std::move(announcement))
 {

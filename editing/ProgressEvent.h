@@ -8,15 +8,13 @@
 #include <QPointer>
 
 #include "editing/FrameWorker.h"
+#include "editing/RegisteredEventType.h"
 
 class QObject;
 
 namespace vex {
 
 inline constexpr char kProgressMessageName[] = "Zelto.Progress";
-
-// The event type registered under `name` (registered on first use).
-QEvent::Type RegisteredEventType(const char* name);
 
 class CProgressEvent : public QEvent {
 public:

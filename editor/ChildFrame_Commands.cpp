@@ -40,11 +40,12 @@ bool IsPlaybackCommand(int id)
 }
 
 // Ids whose action comes with later work: routed here, shown disabled.
-constexpr int kOtherCommands[] = {cmd::RemoveFrame,  cmd::ShowArrow, cmd::ArrowProperties, cmd::ClearSelection,
-                                  cmd::Cut,          cmd::Crop,      cmd::SaveAs,          cmd::Save,
-                                  cmd::Copy,         cmd::Paste,     cmd::DeleteFile,      cmd::RefreshFolder,
-                                  cmd::NewWindow,    cmd::Print,     cmd::PrintPreview,    cmd::GeneralInfoBar,
-                                  cmd::EditPalette};
+// Refreshing the folder and opening a new window are left to the main frame
+// until the browser panes can do them here.
+constexpr int kOtherCommands[] = {cmd::RemoveFrame, cmd::ShowArrow, cmd::ArrowProperties, cmd::ClearSelection,
+                                  cmd::Cut,         cmd::Crop,      cmd::SaveAs,          cmd::Save,
+                                  cmd::Copy,        cmd::Paste,     cmd::DeleteFile,      cmd::Print,
+                                  cmd::PrintPreview, cmd::GeneralInfoBar, cmd::EditPalette};
 
 } // namespace
 

@@ -1,6 +1,6 @@
-# Desktop integration: thumbnailer, MIME definitions, application icons and
-# the Debian package. Everything goes under the install prefix; the tool needs
-# no data files of its own.
+# Desktop integration: thumbnailer, MIME definitions, application icons, the
+# program's menu entry and the Debian package. Everything goes under the
+# install prefix; the program and the tool need no data files of their own.
 
 include(GNUInstallDirs)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
@@ -28,6 +28,9 @@ add_custom_target(vexmira_icons ALL DEPENDS ${icon_outputs})
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/vexmira.thumbnailer DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/vexmira-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
   RENAME vexmira.xml)
+# The program's menu entry.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/vexmira.desktop.in DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
+  RENAME vexmira.desktop)
 
 # cpack -G DEB. No maintainer scripts: the shared-mime-info and hicolor icon
 # theme triggers pick up the new files on Debian.
@@ -36,7 +39,7 @@ set(CPACK_PACKAGE_VENDOR "Vexmira")
 set(CPACK_PACKAGE_CONTACT "Vexmira developers <dev@vexmira.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "image manager and editor for icons and cursors")
 set(CPACK_PACKAGE_DESCRIPTION
-  "Vexmira reads and writes icons, cursors, animated cursors and common image formats.\n This package holds the command-line tool and a thumbnailer that shows icons,\n cursors, animated cursors and the icons inside Windows programs in file managers.")
+  "Vexmira reads and writes icons, cursors, animated cursors and common image formats.\n This package holds the program, the command-line tool and a thumbnailer that shows\n icons, cursors, animated cursors and the icons inside Windows programs in file managers.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Vexmira developers <dev@vexmira.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and then either runs the program's main
 # job or the whole test suite.
-#   scripts/setup.sh run    build and show what the program reads in a bitmap
+#   scripts/setup.sh run [FILE_OR_FOLDER]
+#                           build and start the program on the path (default:
+#                           the sample animated cursor); without a display, on
+#                           a virtual one, saving a screenshot of the main window
 #   scripts/setup.sh test   build, run every test, then the sanitizer build
 #                           (ASan + UBSan, clang) with its tests and fuzz smoke runs
 set -euo pipefail
 mode=${1:-run}
+caller_dir=$(pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
@@ -16,6 +20,7 @@ packages=(
   qt6-base-dev fonts-dejavu-core
   python3 python3-pil imagemagick icoutils
   desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin dpkg-dev file
+  xvfb xauth
 )
 [ "$mode" = test ] && packages+=(clang libclang-rt-14-dev)
 
@@ -37,7 +42,16 @@ case "$mode" in
   run)
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
     cmake --build build -j "$jobs"
-    ./build/vexmira-tool info samples/vexmira-sample.bmp
+    target=${2:-$root/samples/vexmira-sample.ani}
+    case "$target" in /*) ;; *) target="$caller_dir/$target" ;; esac
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+      shot="$root/build/vexmira-screenshot.png"
+      echo "No display: running Vexmira on a virtual display (Xvfb) and saving its main window to $shot"
+      VEXMIRA_SCREENSHOT="$shot" VEXMIRA_SCREENSHOT_DELAY_MS=3000 \
+        xvfb-run -a -s "-screen 0 1280x1024x24" ./build/vexmira "$target"
+    else
+      ./build/vexmira "$target"
+    fi
     ;;
   test)
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -53,7 +67,7 @@ case "$mode" in
     (cd build-tsan && ctest --output-on-failure -j "$jobs" -L editing)
     ;;
   *)
-    echo "usage: scripts/setup.sh run|test" >&2
+    echo "usage: scripts/setup.sh run [FILE_OR_FOLDER] | scripts/setup.sh test" >&2
     exit 2
     ;;
 esac

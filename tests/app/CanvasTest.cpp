@@ -6,7 +6,7 @@
 #include "editor/CanvasPainter.h"
 #include "editor/IconView.h"
 #include "image/Bridge.h"
-#include "tests/app/AppTestSupport.h"
+#include "tests/app/EditorTestSupport.h"
 
 namespace vex {
 namespace {

@@ -12,7 +12,7 @@
 #include "editor/IconView.h"
 #include "editor/RulerSplitter.h"
 #include "editor/RulerView.h"
-#include "tests/app/AppTestSupport.h"
+#include "tests/app/EditorTestSupport.h"
 
 namespace vex {
 namespace {
@@ -137,10 +137,13 @@ TEST_F(ChildFrameTest, CommandStatesOfAnEmptyEditor)
     for (int id : cmd::kImageCommands) off.push_back({id, false});
     CheckStates(frame, off, "empty");
     CheckRules(frame, off, "empty");
-    // Commands of other windows are not the child frame's.
+    // Commands of other windows are not the child frame's; a new window and
+    // refreshing the folder stay with the main frame for now.
     CommandState state;
-    EXPECT_FALSE(frame.OnUpdateCommand(57665, state));
-    EXPECT_FALSE(frame.OnCommand(57665));
+    for (int id : {57665, cmd::NewWindow, cmd::RefreshFolder}) {
+        EXPECT_FALSE(frame.OnUpdateCommand(id, state)) << id;
+        EXPECT_FALSE(frame.OnCommand(id)) << id;
+    }
 }
 
 TEST_F(ChildFrameTest, CommandStatesFollowTheImage)

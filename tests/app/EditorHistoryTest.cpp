@@ -3,7 +3,7 @@
 // honest.
 
 #include "editing/UndoHistory.h"
-#include "tests/app/AppTestSupport.h"
+#include "tests/app/EditorTestSupport.h"
 
 namespace vex {
 namespace {

@@ -14,7 +14,7 @@
 #include "editor/IconView.h"
 #include "editing/FrameWorker.h"
 #include "image/Limits.h"
-#include "tests/app/AppTestSupport.h"
+#include "tests/app/EditorTestSupport.h"
 
 namespace vex {
 namespace {

@@ -9,7 +9,7 @@
 #include "editor/IconView.h"
 #include "image/ProgramFixtures.h"
 #include "image/codecs/IconFixtures.h"
-#include "tests/app/AppTestSupport.h"
+#include "tests/app/EditorTestSupport.h"
 
 namespace vex {
 namespace {

@@ -4,7 +4,7 @@
 #include "editor/IconView.h"
 #include "editor/RulerSplitter.h"
 #include "editor/RulerView.h"
-#include "tests/app/AppTestSupport.h"
+#include "tests/app/EditorTestSupport.h"
 
 namespace vex {
 namespace {

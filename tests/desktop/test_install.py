@@ -71,8 +71,12 @@ class InstallTest(unittest.TestCase):
                 # opaque (the area average truncates, so 255 may read 254).
                 self.assertEqual(im.getpixel((0, 0))[3], 0)
                 self.assertGreaterEqual(im.getpixel((size // 2, size // 2))[3], 253)
-        # No menu entry until the program exists.
-        self.assertFalse(os.path.exists(os.path.join(self.share, "applications")))
+        # The program and its menu entry, the template as it stands.
+        self.assertTrue(os.access(os.path.join(self.prefix, "bin", "vexmira"), os.X_OK))
+        with open(os.path.join(self.share, "applications", "vexmira.desktop"), "rb") as installed, \
+                open(os.path.join(SOURCE, "resources", "vexmira.desktop.in"), "rb") as template:
+            self.assertEqual(installed.read(), template.read())
+        self.assertEqual(os.listdir(os.path.join(self.share, "applications")), ["vexmira.desktop"])
         # Nothing in the installed tree points back into the build tree.
         for folder, _, files in os.walk(self.share):
             for name in files:

@@ -32,13 +32,14 @@ class PackageTest(unittest.TestCase):
             self.assertTrue(fields.get("Maintainer"))
             self.assertTrue(fields.get("Description"))
             depends = fields.get("Depends", "")
-            for library in ("libc6", "libpng", "libqt6gui6"):
+            for library in ("libc6", "libpng", "libqt6gui6", "libqt6widgets6"):
                 self.assertIn(library, depends)
             # No maintainer scripts: Debian's triggers refresh the MIME and icon caches.
             for script in ("postinst", "preinst", "postrm", "prerm"):
                 self.assertNotIn(" " + script, info)
             listing = subprocess.run(["dpkg-deb", "-c", deb], capture_output=True, text=True, check=True).stdout
-            for path in ("./usr/bin/vexmira-tool", "./usr/share/thumbnailers/vexmira.thumbnailer",
+            for path in ("./usr/bin/vexmira-tool", "./usr/bin/vexmira", "./usr/share/applications/vexmira.desktop",
+                         "./usr/share/thumbnailers/vexmira.thumbnailer",
                          "./usr/share/mime/packages/vexmira.xml",
                          "./usr/share/icons/hicolor/256x256/apps/vexmira.png",
                          "./usr/share/icons/hicolor/16x16/apps/vexmira.png"):
