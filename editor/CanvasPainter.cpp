@@ -133,11 +133,19 @@ bool DrawScaled(const Raster& src, PaintTarget& target, int64_t x, int64_t y, in
         uint32_t* row = target.pixels + Y * target.stride + vis.left;
         if (backgrounds) {
             const uint32_t b0 = backgrounds[0], b1 = backgrounds[1];
+            // A row holding only the two colours takes a plain select (which
+            // the compiler runs on vectors); any other row mixes pixel by pixel.
+            uint32_t others = 0;
+            for (size_t i = 0; i < n; ++i) others |= uint32_t(row[i] != b0 && row[i] != b1);
+            if (others == 0) {
+                const uint32_t* o0 = over0.data();
+                const uint32_t* o1 = over1.data();
+                for (size_t i = 0; i < n; ++i) row[i] = row[i] == b0 ? o0[i] : o1[i];
+                continue;
+            }
             for (size_t i = 0; i < n; ++i) {
                 const uint32_t d = row[i];
-                uint32_t v = d == b0 ? over0[i] : over1[i];
-                if (d != b0 && d != b1) v = Mix(rowRgb[i], d, rowCover[i]);
-                row[i] = v;
+                row[i] = d == b0 ? over0[i] : d == b1 ? over1[i] : Mix(rowRgb[i], d, rowCover[i]);
             }
             continue;
         }
