@@ -1,18 +1,9 @@
-// The editor canvas: loading, the save-changes prompt, zoom steps and their
-// storage, playback intervals, titles and the tool rules.
+// The editor canvas: loading, zoom steps and their storage, playback
+// intervals, titles and the tool rules.
 
-#include <cctype>
-#include <chrono>
-#include <ostream>
-#include <string>
 #include <cmath>
-#include <thread>
-
-#include <QDialog>
-#include <QTimer>
 
 #include "editor/IconView.h"
-#include "editing/FrameWorker.h"
 #include "image/Limits.h"
 #include "tests/app/EditorTestSupport.h"
 
@@ -21,7 +12,6 @@ namespace {
 
 using test::AppTest;
 using test::MakePicture;
-using Answer = CIconView::SaveAnswer;
 
 class IconViewTest : public AppTest {};
 
@@ -226,89 +216,6 @@ TEST_F(IconViewTest, LoadingStopsAtTheMemoryLimitForAllFrames)
     EXPECT_EQ(view.FrameCount(), 2u);
 }
 
-struct PromptCase {
-    const char* name;
-    uint32_t type;
-    bool withPath;
-    Answer answer;
-    bool saveResult;
-    bool wantContinue;
-    bool wantSave;   // the file is written back
-    bool wantSaveAs; // the Save As flow runs
-};
-
-void PrintTo(const PromptCase& c, std::ostream* os) { *os << c.name; }
-
-std::string PromptCaseName(const ::testing::TestParamInfo<PromptCase>& info)
-{
-    std::string name;
-    for (const char* p = info.param.name; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-    return name;
-}
-
-class SavePromptTest : public AppTest, public ::testing::WithParamInterface<PromptCase> {};
-
-TEST_P(SavePromptTest, ContinuesOnlyWhenTheAnswerAllowsIt)
-{
-    const PromptCase& c = GetParam();
-    CIconView view;
-    int asked = 0, saved = 0, savedAs = 0;
-    QString text, caption;
-    view.SetSavePrompt([&](const QString& t, const QString& cap) {
-        ++asked;
-        text = t;
-        caption = cap;
-        return c.answer;
-    });
-    view.SetSaveHandlers([&](const QString&, uint32_t) { return ++saved, c.saveResult; },
-                         [&] { return ++savedAs, c.saveResult; });
-    Raster frame = MakePicture(4, 4, 1);
-    frame.SetType(c.type);
-    view.SetImage(QString(), &frame, 0);
-    if (c.withPath) view.SetPathName(QStringLiteral("/tmp/pic.") + QString::number(c.type), false);
-    // Unmodified: no question at all.
-    EXPECT_TRUE(view.ConfirmSaveChanges());
-    EXPECT_EQ(asked, 0);
-    view.SetModified(true);
-    EXPECT_EQ(view.ConfirmSaveChanges(), c.wantContinue) << c.name;
-    EXPECT_EQ(asked, 1);
-    EXPECT_EQ(caption, QStringLiteral("Save Changes."));
-    const QString name = c.withPath ? *view.GetPathName() : QStringLiteral("Untitled");
-    EXPECT_EQ(text, QStringLiteral("Do you want to save the changes you made to ") + name);
-    EXPECT_EQ(saved, c.wantSave ? 1 : 0) << c.name;
-    EXPECT_EQ(savedAs, c.wantSaveAs ? 1 : 0) << c.name;
-}
-
-// A failed save must not let the image be replaced; program pictures,
-// metafiles and one-frame animated cursors are never written over their file.
-const PromptCase kPromptCases[] = {
-    {"no", TypePng, true, Answer::No, true, true, false, false},
-    {"cancel", TypePng, true, Answer::Cancel, true, false, false, false},
-    {"yes saved", TypePng, true, Answer::Yes, true, true, true, false},
-    {"yes save failed", TypePng, true, Answer::Yes, false, false, true, false},
-    {"yes untitled saved as", TypePng, false, Answer::Yes, true, true, false, true},
-    {"yes untitled save as cancelled", TypePng, false, Answer::Yes, false, false, false, true},
-    {"program picture", TypeUnknown, true, Answer::Yes, true, true, false, true},
-    {"metafile", TypeWmf, true, Answer::Yes, false, false, false, true},
-    {"one-frame animated cursor", TypeAni, true, Answer::Yes, true, true, false, true},
-};
-INSTANTIATE_TEST_SUITE_P(Answers, SavePromptTest, ::testing::ValuesIn(kPromptCases), PromptCaseName);
-
-TEST_F(IconViewTest, CancelledPromptKeepsTheImage)
-{
-    CIconView view;
-    ASSERT_TRUE(view.SetImage(WriteIcon("two.ico", 2)));
-    view.SetModified(true);
-    view.SetSavePrompt([](const QString&, const QString&) { return Answer::Cancel; });
-    EXPECT_FALSE(view.SetImage(WriteIcon("one.ico", 1)));
-    EXPECT_EQ(view.FrameCount(), 2u);
-    EXPECT_TRUE(view.IsModified());
-    view.SetSavePrompt([](const QString&, const QString&) { return Answer::No; });
-    EXPECT_TRUE(view.SetImage(WriteIcon("one.ico", 1)));
-    EXPECT_EQ(view.FrameCount(), 1u);
-    EXPECT_FALSE(view.IsModified());
-}
-
 TEST_F(IconViewTest, StoredDrawStyleWithoutOneToolBecomesMove)
 {
     struct Case {
@@ -389,95 +296,6 @@ TEST_F(IconViewTest, UndoAndRedoFollowTheSavePoint)
     view.Redo();
     EXPECT_TRUE(view.IsModified());
     EXPECT_FALSE(view.CanRedo());
-}
-
-} // namespace
-} // namespace vex
-
-namespace vex {
-namespace {
-
-TEST_F(IconViewTest, WorkerOperationRunsUnderTheProgressWindowAndMarksTheImage)
-{
-    CIconView view;
-    const Raster pic = test::MakePicture(8, 4, 3);
-    ASSERT_TRUE(view.SetImage(QString(), &pic, 0));
-    const RgbQuad left = view.GetImage().GetFrame(0)->GetPixelColor(0, 0);
-    WorkerParams params;
-    ASSERT_TRUE(view.GetImage().RunWorkerOperation(0, kWorkerMirror, params, view.ProgressPoster()));
-    // The announcement arrives as an event; the window runs until the worker ends.
-    QCoreApplication::sendPostedEvents(&view);
-    EXPECT_FALSE(view.IsProcessing());
-    EXPECT_EQ(view.GetImage().GetFrame(0)->GetPixelColor(7, 0), left);
-    EXPECT_TRUE(view.IsModified());
-    EXPECT_TRUE(view.GetTitle().endsWith(QStringLiteral(" *")));
-}
-
-} // namespace
-} // namespace vex
-
-namespace vex {
-namespace {
-
-TEST_F(IconViewTest, ShowingAFrameKeepsItSharedWithTheUndoRecords)
-{
-    CIconView view;
-    ASSERT_TRUE(view.SetImage(WriteGif("two.gif", {1, 1})));
-    ASSERT_TRUE(view.PushUndo("Edit"));
-    const CEditableImage* record = view.History().GetRecord(0);
-    ASSERT_NE(record, nullptr);
-    QImage buffer(40, 40, QImage::Format_RGB32);
-    view.PaintCanvas(buffer, QRect(0, 0, 40, 40));
-    view.OnAnimationTick();
-    view.RefreshFrameInfo(true, true);
-    view.SelectTool(ToolPencil);
-    for (int32_t i = 0; i < 2; ++i) EXPECT_TRUE(view.GetImage().SharesFrameWith(*record, i)) << i;
-}
-
-} // namespace
-} // namespace vex
-
-namespace vex {
-namespace {
-
-// A worker that runs until it is asked to stop.
-WorkerAnnouncement EndlessWorker(const CIconView& view)
-{
-    CFrameImage copy(*view.GetImage().GetFrame(0));
-    return WorkerAnnouncement{0, CFrameWorker::Start(std::move(copy), [](CFrameImage& f) {
-                                  while (!f.GetEscape()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                                  return false;
-                              })};
-}
-
-TEST_F(IconViewTest, LoadingWhileAWorkerRunsStopsItFirst)
-{
-    CIconView view;
-    ASSERT_TRUE(view.SetImage(WriteIcon("two.ico", 2)));
-    const QString next = WriteIcon("one.ico", 1);
-    QCoreApplication::postEvent(&view, new CProgressEvent(EndlessWorker(view)));
-    // Runs inside the progress window's loop; the window can only close once
-    // the worker has been stopped and joined.
-    QTimer::singleShot(0, &view, [&] { view.SetImage(next); });
-    QCoreApplication::sendPostedEvents(&view);
-    EXPECT_FALSE(view.IsProcessing());
-    EXPECT_EQ(view.FrameCount(), 1u);
-    EXPECT_FALSE(view.IsModified());
-}
-
-TEST_F(IconViewTest, EscapeStopsTheWorkersAndLeavesTheFrame)
-{
-    CIconView view;
-    ASSERT_TRUE(view.SetImage(WriteIcon("one.ico", 1)));
-    const RgbQuad before = view.GetImage().GetFrame(0)->GetPixelColor(3, 3);
-    QCoreApplication::postEvent(&view, new CProgressEvent(EndlessWorker(view)));
-    QTimer::singleShot(0, &view, [&] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible()) dialog->reject();
-    });
-    QCoreApplication::sendPostedEvents(&view);
-    EXPECT_FALSE(view.IsProcessing());
-    EXPECT_EQ(view.GetImage().GetFrame(0)->GetPixelColor(3, 3), before);
 }
 
 } // namespace
