@@ -61,10 +61,10 @@ case "$mode" in
       -DVEXMIRA_SANITIZE=ON -DVEXMIRA_FUZZ=ON
     cmake --build build-asan -j "$jobs"
     (cd build-asan && ctest --output-on-failure -j "$jobs")
-    # ThreadSanitizer over the threaded editing parts only (kept short for CI).
+    # ThreadSanitizer over the threaded parts: editing workers, browser threads.
     CC=clang CXX=clang++ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXMIRA_TSAN=ON
-    cmake --build build-tsan -j "$jobs" --target vexmira_editing_tests
-    (cd build-tsan && ctest --output-on-failure -j "$jobs" -L editing)
+    cmake --build build-tsan -j "$jobs" --target vexmira_editing_tests vexmira_browser_tests
+    (cd build-tsan && ctest --output-on-failure -j "$jobs" -L threads)
     ;;
   *)
     echo "usage: scripts/setup.sh run [FILE_OR_FOLDER] | scripts/setup.sh test" >&2

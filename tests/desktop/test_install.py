@@ -96,6 +96,23 @@ class InstallTest(unittest.TestCase):
         self.assertEqual(r.returncode, 0, r.stderr)
         self.assertEqual(Image.open(out).size, (32, 32))
 
+    def test_installed_program_starts(self):
+        # The installed program starts from the prefix, outside the build
+        # tree, on the shipped sample, and its default template library is
+        # where it looks for it (beside the program's share folder).
+        self.assertTrue(os.path.isfile(os.path.join(self.share, "vexmira", "Template", "Template.db")))
+        tmp = os.path.join(self.tmp.name, "gui")
+        os.makedirs(tmp, exist_ok=True)
+        shot = os.path.join(tmp, "shot.png")
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen", VEXMIRA_SCREENSHOT=shot,
+                   VEXMIRA_SCREENSHOT_DELAY_MS="500", XDG_CONFIG_HOME=os.path.join(tmp, "config"),
+                   XDG_DATA_HOME=os.path.join(tmp, "data"), HOME=tmp)
+        r = subprocess.run([os.path.join(self.prefix, "bin", "vexmira"),
+                            os.path.join(SOURCE, "samples", "vexmira-sample.ani")],
+                           capture_output=True, text=True, cwd=tmp, env=env, timeout=120)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertGreater(Image.open(shot).size[0], 100)
+
     def test_thumbnailer_entry(self):
         e = entry(os.path.join(self.share, "thumbnailers", "vexmira.thumbnailer"), "Thumbnailer Entry")
         self.assertEqual(e["TryExec"], "vexmira-tool")
