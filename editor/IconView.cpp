@@ -13,7 +13,7 @@ namespace vex {
 namespace {
 
 // The caption of an image that was never saved.
-const QString kAppCaption = QStringLiteral("Vexmira - https://vexmira.quorvane.org");
+const QString kAppCaption = QStringLiteral("Vexmira - https://vexmira.example.org/");
 
 } // namespace
 
