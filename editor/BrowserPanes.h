@@ -1,0 +1,23 @@
+#pragma once
+// The browser panes of a child window: folder tree, file list and frame
+// strip. Each is made by a replaceable factory so the real panes can take
+// the place of the stand-ins without touching the child frame.
+
+#include <functional>
+
+#include <QWidget>
+
+namespace vex {
+
+using PaneFactory = std::function<QWidget*(QWidget* parent)>;
+
+QWidget* CreateFolderTreePane(QWidget* parent);
+QWidget* CreateFileListPane(QWidget* parent);
+QWidget* CreateFrameStripPane(QWidget* parent);
+
+// Replace a factory (an empty function restores the stand-in).
+void SetFolderTreeFactory(PaneFactory make);
+void SetFileListFactory(PaneFactory make);
+void SetFrameStripFactory(PaneFactory make);
+
+} // namespace vex
