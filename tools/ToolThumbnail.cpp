@@ -303,7 +303,7 @@ int Thumbnail(int argc, char** argv)
     auto work = std::make_shared<Work>();
     work->bytes = std::move(bytes);
     std::future<void> finished = work->done.get_future();
-    std::thread([work, in, size] {
+    std::thread reader([work, in, size] {
         try {
             if (const char* stall = std::getenv("VEXMIRA_THUMBNAIL_TEST_STALL_MS"))
                 std::this_thread::sleep_for(std::chrono::milliseconds(std::atol(stall)));
@@ -312,12 +312,15 @@ int Thumbnail(int argc, char** argv)
             work->error = "out of memory";
         }
         work->done.set_value();
-    }).detach();
+    });
     if (finished.wait_for(std::chrono::seconds(timeout)) != std::future_status::ready) {
         Fail(in, "timed out");
         std::fflush(stderr);
         std::_Exit(1); // the reader thread cannot be stopped from outside
     }
+    // The reader may still be releasing what it used (fonts of the metafile
+    // player among them); the process must not exit under it.
+    reader.join();
     if (!work->error.empty()) return Fail(in, work->error);
     Raster& image = work->image;
     if (!image.Save(out.c_str(), TypePng))
