@@ -20,23 +20,6 @@ Box ClipOf(const PaintTarget& t)
                std::min<int64_t>(t.height, c.bottom)};
 }
 
-// The same float arithmetic as the image's own drawing, so both agree on
-// every pixel.
-int64_t SourceColumn(int64_t X, int64_t x, int64_t width, int64_t drawWidth)
-{
-    const float v = static_cast<float>(X - x) * static_cast<float>(width) / static_cast<float>(drawWidth);
-    return std::clamp<int64_t>(static_cast<int64_t>(std::floor(v)), 0, width - 1);
-}
-
-int64_t SourceRow(int64_t Y, int64_t y, int64_t height, int64_t drawHeight)
-{
-    const float v = static_cast<float>(Y + 1 - y) * static_cast<float>(height) / static_cast<float>(drawHeight);
-    const int64_t row = height - static_cast<int64_t>(std::ceil(v));
-    return std::clamp<int64_t>(row, 0, height - 1);
-}
-
-uint32_t Rgb(RgbQuad c) { return uint32_t{c.red} << 16 | uint32_t{c.green} << 8 | c.blue; }
-
 // One source row as colours and coverage (0 skipped, 255 copied, else mixed).
 void DecodeRow(const Raster& src, int64_t sy, bool blend, std::vector<uint32_t>& rgb, std::vector<uint8_t>& cover)
 {
@@ -48,7 +31,7 @@ void DecodeRow(const Raster& src, int64_t sy, bool blend, std::vector<uint32_t>&
     const RgbQuad key = src.GetTransColor();
     for (int64_t sx = 0; sx < W; ++sx) {
         RgbQuad c = src.GetPixelColor(sx, sy);
-        rgb[size_t(sx)] = Rgb(c);
+        rgb[size_t(sx)] = PackRgb(c);
         if (!blend) {
             cover[size_t(sx)] = 255;
             continue;
@@ -102,7 +85,7 @@ bool DrawScaled(const Raster& src, PaintTarget& target, int64_t x, int64_t y, in
     const bool blend = src.GetTransIndex() != -1 || src.AlphaIsValid() || src.IsAlphaPaletteEnabled();
     const size_t n = size_t(vis.right - vis.left);
     std::vector<int32_t> column(n);
-    for (int64_t X = vis.left; X < vis.right; ++X) column[size_t(X - vis.left)] = int32_t(SourceColumn(X, x, W, width));
+    for (int64_t X = vis.left; X < vis.right; ++X) column[size_t(X - vis.left)] = int32_t(DrawSourceColumn(X, x, W, width));
     std::vector<uint32_t> rgb(static_cast<size_t>(W));
     std::vector<uint8_t> cover(static_cast<size_t>(W));
     // The decoded source row spread over the target columns it covers, and
@@ -115,7 +98,7 @@ bool DrawScaled(const Raster& src, PaintTarget& target, int64_t x, int64_t y, in
     }
     int64_t decoded = -1;
     for (int64_t Y = vis.top; Y < vis.bottom; ++Y) {
-        const int64_t sy = SourceRow(Y, y, H, height);
+        const int64_t sy = DrawSourceRow(Y, y, H, height);
         if (sy != decoded) {
             DecodeRow(src, sy, blend, rgb, cover);
             for (size_t i = 0; i < n; ++i) {

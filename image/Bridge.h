@@ -3,6 +3,8 @@
 // device contexts and icon handles: a 32-bit pixel target to paint on, and the
 // colour and mask planes an icon or cursor is made of.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -35,5 +37,25 @@ struct IconPlanes {
     std::vector<uint32_t> color;
     std::vector<uint8_t> mask;
 };
+
+// Where a picture of `width` x `height` drawn at (x, y) stretched to
+// drawWidth x drawHeight samples its source for screen column X and screen row
+// Y (rows counted downward on screen, from the bottom in the source). Every
+// painting path uses these, so they agree on every pixel.
+inline int64_t DrawSourceColumn(int64_t X, int64_t x, int64_t width, int64_t drawWidth)
+{
+    const float v = static_cast<float>(X - x) * static_cast<float>(width) / static_cast<float>(drawWidth);
+    return std::clamp<int64_t>(static_cast<int64_t>(std::floor(v)), 0, width - 1);
+}
+
+inline int64_t DrawSourceRow(int64_t Y, int64_t y, int64_t height, int64_t drawHeight)
+{
+    const float v = static_cast<float>(Y + 1 - y) * static_cast<float>(height) / static_cast<float>(drawHeight);
+    const int64_t row = height - static_cast<int64_t>(std::ceil(v));
+    return std::clamp<int64_t>(row, 0, height - 1);
+}
+
+// 0x00RRGGBB of a colour.
+inline uint32_t PackRgb(RgbQuad c) { return uint32_t{c.red} << 16 | uint32_t{c.green} << 8 | c.blue; }
 
 } // namespace vex

@@ -35,23 +35,6 @@ Box ClipBoxOf(const PaintTarget& t)
     return Intersect(whole, Box{c.left, c.top, c.right, c.bottom});
 }
 
-// Source column for screen column X of a picture drawn at x with drawWidth.
-int64_t SourceColumn(int64_t X, int64_t x, int64_t width, int64_t drawWidth)
-{
-    const float v = static_cast<float>(X - x) * static_cast<float>(width) / static_cast<float>(drawWidth);
-    return std::clamp<int64_t>(static_cast<int64_t>(std::floor(v)), 0, width - 1);
-}
-
-// Source row, counted from the bottom, for screen row Y (counted downward).
-int64_t SourceRow(int64_t Y, int64_t y, int64_t height, int64_t drawHeight)
-{
-    const float v = static_cast<float>(Y + 1 - y) * static_cast<float>(height) / static_cast<float>(drawHeight);
-    const int64_t row = height - static_cast<int64_t>(std::ceil(v));
-    return std::clamp<int64_t>(row, 0, height - 1);
-}
-
-uint32_t Rgb(RgbQuad c) { return uint32_t{c.red} << 16 | uint32_t{c.green} << 8 | c.blue; }
-
 } // namespace
 
 std::vector<uint8_t> Raster::CopyToHandle() const
@@ -167,7 +150,7 @@ bool Raster::MakeIconPlanes(IconPlanes& out, bool isIcon)
                 continue;
             }
             const uint32_t a = alpha_ ? AlphaGet(x, y) : 255;
-            planes.color[at] = a << 24 | Rgb(GetPixelColor(x, y));
+            planes.color[at] = a << 24 | PackRgb(GetPixelColor(x, y));
         }
     }
     out = std::move(planes);
@@ -227,13 +210,13 @@ bool Raster::Draw(PaintTarget& target, int64_t x, int64_t y, int64_t width, int6
     const RgbQuad key = GetTransColor();
     for (int64_t Y = visible.top; Y < visible.bottom; ++Y) {
         uint32_t* row = target.pixels + Y * target.stride;
-        const int64_t sy = SourceRow(Y, y, H, height);
+        const int64_t sy = DrawSourceRow(Y, y, H, height);
         for (int64_t X = visible.left; X < visible.right; ++X) {
-            const int64_t sx = SourceColumn(X, x, W, width);
+            const int64_t sx = DrawSourceColumn(X, x, W, width);
             uint32_t& dst = row[X];
             RgbQuad src = GetPixelColor(sx, sy);
             if (!blend) {
-                dst = (dst & 0xFF000000u) | Rgb(src);
+                dst = (dst & 0xFF000000u) | PackRgb(src);
                 continue;
             }
             uint32_t a = (alpha_ ? AlphaGet(sx, sy) : 255u) * (info_.alphaMax + 1u) >> 8;
@@ -252,7 +235,7 @@ bool Raster::Draw(PaintTarget& target, int64_t x, int64_t y, int64_t width, int6
             }
             if (a == 0) continue;
             if (a >= 255) {
-                dst = (dst & 0xFF000000u) | Rgb(src);
+                dst = (dst & 0xFF000000u) | PackRgb(src);
                 continue;
             }
             auto mix = [a](uint32_t s, uint32_t d) { return (s * a + d * (255 - a)) >> 8; };
@@ -271,10 +254,10 @@ bool Raster::Stretch(PaintTarget& target, int64_t x, int64_t y, int64_t width, i
     const Box visible = Intersect(Box{x, y, x + width, y + height}, ClipBoxOf(target));
     for (int64_t Y = visible.top; Y < visible.bottom; ++Y) {
         uint32_t* row = target.pixels + Y * target.stride;
-        const int64_t sy = SourceRow(Y, y, H, height);
+        const int64_t sy = DrawSourceRow(Y, y, H, height);
         for (int64_t X = visible.left; X < visible.right; ++X) {
             uint32_t& dst = row[X];
-            dst = (dst & 0xFF000000u) | Rgb(GetPixelColor(SourceColumn(X, x, W, width), sy));
+            dst = (dst & 0xFF000000u) | PackRgb(GetPixelColor(DrawSourceColumn(X, x, W, width), sy));
         }
     }
     return true;

@@ -236,29 +236,30 @@ bool ResetSearchList()
     return SetSearchPattern(kEntries[1][1]) && ok;
 }
 
-uint32_t GetDefaultFrameRate()
-{
-    uint32_t rate = 100;
-    GetSettingInt(kSectionMisc, "defaultframe", rate);
-    return std::clamp<uint32_t>(rate, 20, 999);
-}
+// Integer settings with a range: clamped when read and before they are written.
+struct RangedSetting {
+    const char* section;
+    const char* name;
+    uint32_t fallback;
+    uint32_t low;
+    uint32_t high;
 
-bool SetDefaultFrameRate(uint32_t rate)
-{
-    return SetSettingInt(kSectionMisc, "defaultframe", std::clamp<uint32_t>(rate, 20, 999));
-}
+    uint32_t Get() const
+    {
+        uint32_t value = fallback;
+        GetSettingInt(section, name, value);
+        return std::clamp(value, low, high);
+    }
+    bool Set(uint32_t value) const { return SetSettingInt(section, name, std::clamp(value, low, high)); }
+};
 
-uint32_t GetMaxUndo()
-{
-    uint32_t depth = 10;
-    GetSettingInt(kSectionMisc, "maxundo", depth);
-    return std::clamp<uint32_t>(depth, 3, 100);
-}
+constexpr RangedSetting kFrameRate{kSectionMisc, "defaultframe", 100, 20, 999};
+constexpr RangedSetting kMaxUndo{kSectionMisc, "maxundo", 10, 3, 100};
 
-bool SetMaxUndo(uint32_t depth)
-{
-    return SetSettingInt(kSectionMisc, "maxundo", std::clamp<uint32_t>(depth, 3, 100));
-}
+uint32_t GetDefaultFrameRate() { return kFrameRate.Get(); }
+bool SetDefaultFrameRate(uint32_t rate) { return kFrameRate.Set(rate); }
+uint32_t GetMaxUndo() { return kMaxUndo.Get(); }
+bool SetMaxUndo(uint32_t depth) { return kMaxUndo.Set(depth); }
 
 bool GetAutoTransparent()
 {
