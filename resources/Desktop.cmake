@@ -45,7 +45,10 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Vexmira developers <dev@vexmira.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, hicolor-icon-theme")
+# Libraries come from the shared-library scan; the font draws text cards and
+# metafile text, the Wayland plugin lets Qt run natively there.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, hicolor-icon-theme, qt6-wayland")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
 

@@ -32,7 +32,7 @@ class PackageTest(unittest.TestCase):
             self.assertTrue(fields.get("Maintainer"))
             self.assertTrue(fields.get("Description"))
             depends = fields.get("Depends", "")
-            for library in ("libc6", "libpng", "libqt6gui6", "libqt6widgets6"):
+            for library in ("libc6", "libpng", "libqt6gui6", "libqt6widgets6", "fonts-dejavu-core"):
                 self.assertIn(library, depends)
             # No maintainer scripts: Debian's triggers refresh the MIME and icon caches.
             for script in ("postinst", "preinst", "postrm", "prerm"):
