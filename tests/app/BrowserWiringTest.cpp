@@ -9,6 +9,7 @@
 #include <QThread>
 
 #include "browser/MultiImageView.h"
+#include "editing/FrameWorker.h"
 #include "browser/ShellIconListView.h"
 #include "browser/ShellTreeView.h"
 #include "editor/ChildFrame.h"
@@ -167,6 +168,27 @@ TEST_F(BrowserWiringTest, RefreshReloadsTheListAndKeepsTheEditorsImage)
     EXPECT_EQ(asked, 0);
     EXPECT_TRUE(frame.GetEditor()->IsModified());
     EXPECT_EQ(EditorFile(frame), pics_ + QStringLiteral("/B.gif"));
+}
+
+TEST_F(BrowserWiringTest, WorkerEditRedrawsThatFramesThumbnail)
+{
+    CChildFrame frame;
+    frame.show();
+    frame.NavigateTo(pics_, QStringLiteral("a.ico"));
+    CMultiImageView* strip = frame.FrameStrip();
+    ASSERT_EQ(strip->FrameCount(), 2);
+    const QImage before = strip->Thumbnail(0);
+    const QImage other = strip->Thumbnail(1);
+    std::vector<int> updated;
+    QObject::connect(strip, &CMultiImageView::thumbnailUpdated, [&](int i) { updated.push_back(i); });
+    CIconView* editor = frame.GetEditor();
+    WorkerParams params;
+    ASSERT_TRUE(editor->GetImage().RunWorkerOperation(0, kWorkerMirror, params, editor->ProgressPoster()));
+    QCoreApplication::sendPostedEvents(editor);
+    ASSERT_TRUE(WaitUntil([&] { return !updated.empty(); }));
+    EXPECT_EQ(updated, std::vector<int>{0});
+    EXPECT_NE(strip->Thumbnail(0), before);
+    EXPECT_EQ(strip->Thumbnail(1), other);
 }
 
 } // namespace
