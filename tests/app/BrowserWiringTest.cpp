@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QThread>
+#include <QUrl>
 
 #include "browser/MultiImageView.h"
 #include "editing/FrameWorker.h"
@@ -15,6 +16,7 @@
 #include "editor/ChildFrame.h"
 #include "editor/EditorCommands.h"
 #include "editor/IconView.h"
+#include "shell/MainFrame.h"
 #include "tests/app/EditorTestSupport.h"
 
 namespace vex {
@@ -168,6 +170,19 @@ TEST_F(BrowserWiringTest, RefreshReloadsTheListAndKeepsTheEditorsImage)
     EXPECT_EQ(asked, 0);
     EXPECT_TRUE(frame.GetEditor()->IsModified());
     EXPECT_EQ(EditorFile(frame), pics_ + QStringLiteral("/B.gif"));
+}
+
+TEST_F(BrowserWiringTest, PathDroppedOnTheTreeOpensThroughTheMainFrame)
+{
+    CMainFrame main;
+    CChildFrame* child = main.NewWindow(false);
+    ASSERT_NE(child, nullptr);
+    ASSERT_NE(child->FolderTree(), nullptr);
+    EXPECT_TRUE(child->FolderTree()->DropUrls({QUrl(QStringLiteral("https://example.org/x.ico")),
+                                               QUrl::fromLocalFile(pics_ + QStringLiteral("/c.ico"))}));
+    EXPECT_EQ(main.Children().size(), 1);
+    EXPECT_EQ(child->CurrentFolder(), pics_);
+    EXPECT_EQ(child->CurrentFileName(), QStringLiteral("c.ico"));
 }
 
 TEST_F(BrowserWiringTest, WorkerEditRedrawsThatFramesThumbnail)
