@@ -1,6 +1,8 @@
 #include "editor/BrowserPanes.h"
 
-#include <QLabel>
+#include "browser/MultiImageView.h"
+#include "browser/ShellIconListView.h"
+#include "browser/ShellTreeView.h"
 
 namespace vex {
 namespace {
@@ -21,28 +23,25 @@ PaneFactory& StripFactory()
     return f;
 }
 
-QWidget* StandIn(QWidget* parent, const char* name, const QString& text)
+QWidget* Named(QWidget* pane, const char* name)
 {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setAlignment(Qt::AlignCenter);
-    label->setAutoFillBackground(true);
-    return label;
+    pane->setObjectName(QLatin1String(name));
+    return pane;
 }
 
 } // namespace
 
 QWidget* CreateFolderTreePane(QWidget* parent)
 {
-    return TreeFactory() ? TreeFactory()(parent) : StandIn(parent, "folderTree", QStringLiteral("Folders"));
+    return TreeFactory() ? TreeFactory()(parent) : Named(new CMyShellTreeView(parent), "folderTree");
 }
 QWidget* CreateFileListPane(QWidget* parent)
 {
-    return ListFactory() ? ListFactory()(parent) : StandIn(parent, "fileList", QStringLiteral("Files"));
+    return ListFactory() ? ListFactory()(parent) : Named(new CMyShellIconListView(parent), "fileList");
 }
 QWidget* CreateFrameStripPane(QWidget* parent)
 {
-    return StripFactory() ? StripFactory()(parent) : StandIn(parent, "frameStrip", QStringLiteral("Frames"));
+    return StripFactory() ? StripFactory()(parent) : Named(new CMultiImageView(parent), "frameStrip");
 }
 
 void SetFolderTreeFactory(PaneFactory make) { TreeFactory() = std::move(make); }

@@ -1,7 +1,7 @@
 #pragma once
 // The browser panes of a child window: folder tree, file list and frame
-// strip. Each is made by a replaceable factory so the real panes can take
-// the place of the stand-ins without touching the child frame.
+// strip. Each is made by a replaceable factory (a test can put a plain
+// widget in a pane's place; the child frame then leaves that pane unwired).
 
 #include <functional>
 
@@ -15,7 +15,7 @@ QWidget* CreateFolderTreePane(QWidget* parent);
 QWidget* CreateFileListPane(QWidget* parent);
 QWidget* CreateFrameStripPane(QWidget* parent);
 
-// Replace a factory (an empty function restores the stand-in).
+// Replace a factory (an empty function restores the real pane).
 void SetFolderTreeFactory(PaneFactory make);
 void SetFileListFactory(PaneFactory make);
 void SetFrameStripFactory(PaneFactory make);

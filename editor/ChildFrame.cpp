@@ -5,6 +5,9 @@
 #include <QHBoxLayout>
 #include <QSplitter>
 
+#include "browser/MultiImageView.h"
+#include "browser/ShellIconListView.h"
+#include "browser/ShellTreeView.h"
 #include "editor/BrowserPanes.h"
 #include "editor/IconView.h"
 #include "editor/RulerSplitter.h"
@@ -52,15 +55,21 @@ CChildFrame::CChildFrame(QWidget* parent) : QWidget(parent)
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     outer_ = MakeSplitter(Qt::Horizontal, this);
-    outer_->addWidget(WithMinimum(CreateFolderTreePane(outer_)));
+    QWidget* tree = CreateFolderTreePane(outer_);
+    outer_->addWidget(WithMinimum(tree));
     right_ = MakeSplitter(Qt::Vertical, outer_);
     outer_->addWidget(WithMinimum(right_));
-    right_->addWidget(WithMinimum(CreateFileListPane(right_)));
+    QWidget* list = CreateFileListPane(right_);
+    right_->addWidget(WithMinimum(list));
     lower_ = MakeSplitter(Qt::Horizontal, right_);
     right_->addWidget(WithMinimum(lower_));
     rulers_ = new CRulerSplitter(lower_);
     lower_->addWidget(WithMinimum(rulers_));
-    lower_->addWidget(WithMinimum(CreateFrameStripPane(lower_)));
+    QWidget* strip = CreateFrameStripPane(lower_);
+    lower_->addWidget(WithMinimum(strip));
+    tree_ = qobject_cast<CMyShellTreeView*>(tree);
+    list_ = qobject_cast<CMyShellIconListView*>(list);
+    strip_ = qobject_cast<CMultiImageView*>(strip);
     layout->addWidget(outer_);
     // The tree and the editor column start at half the width each.
     outer_->setSizes({1, 1});
@@ -74,9 +83,18 @@ CChildFrame::CChildFrame(QWidget* parent) : QWidget(parent)
     editor_->UpdateTitle();
     doc_.SetTitle(editor_->GetTitle());
     setWindowTitle(editor_->GetTitle());
+    WireBrowser();
 }
 
-CChildFrame::~CChildFrame() = default;
+CChildFrame::~CChildFrame()
+{
+    // The panes join their threads here, while every object their signals
+    // reach still exists.
+    editor_->History().onRefreshFile = nullptr;
+    delete list_;
+    delete strip_;
+    delete tree_;
+}
 
 void CChildFrame::RestoreSplitterSizes()
 {
@@ -113,10 +131,19 @@ void CChildFrame::SaveSplitterSizes()
 void CChildFrame::NavigateTo(const QString& folder, const QString& fileName)
 {
     folder_ = folder;
+    // A named file opens at once; the list selects its tile when it is made.
     if (!fileName.isEmpty()) OpenImage(folder + QLatin1Char('/') + fileName, 0);
+    ShowInBrowser(folder, fileName);
 }
 
-QString CChildFrame::CurrentFolder() const { return folder_; }
+QString CChildFrame::CurrentFolder() const
+{
+    // The tree's path ends with "/"; only the root keeps it.
+    QString folder = tree_ ? tree_->CurrentFolder() : QString();
+    if (folder.isEmpty()) return folder_;
+    if (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
+    return folder;
+}
 
 QString CChildFrame::CurrentFileName() const
 {

@@ -3,6 +3,9 @@
 // its rulers in nested splitters, and the command target for every editor
 // command.
 
+#include <optional>
+#include <utility>
+
 #include <QListWidget>
 #include <QPoint>
 #include <QPointer>
@@ -18,6 +21,9 @@ namespace vex {
 
 class CIconView;
 class CRulerSplitter;
+class CMyShellTreeView;
+class CMyShellIconListView;
+class CMultiImageView;
 
 // Pane sizes of the three splitters, as stored under "Config\Display\Splitters".
 struct SplitterSizes {
@@ -60,6 +66,10 @@ public:
     // Loads `path` (frame or icon `index`) into the editor.
     bool OpenImage(const QString& path, int index);
     CIconView* GetEditor();
+    // The browser panes; null where a test put another widget in their place.
+    CMyShellTreeView* FolderTree() const { return tree_; }
+    CMyShellIconListView* FileList() const { return list_; }
+    CMultiImageView* FrameStrip() const { return strip_; }
     CRulerSplitter* GetRulerSplitter() { return rulers_; }
     QSplitter* OuterSplitter() const { return outer_; }
     QSplitter* RightSplitter() const { return right_; }
@@ -88,11 +98,20 @@ public:
     // Runs the history list's entry k (k + 1 steps) and closes the list.
     void ChooseHistoryEntry(int k);
 
+signals:
+    // A file or folder was dropped on the folder tree: the main frame opens it.
+    void pathDropped(const QString& path);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     bool ToolCommand(int id, uint32_t& bit) const;
+    void WireBrowser();
+    // Walks the tree to folder, whose file list then selects fileName.
+    void ShowInBrowser(const QString& folder, const QString& fileName);
+    void OpenFromList(const QString& path, int index);
+    void RefreshFolder();
 
     QString folder_;
     QString fileName_;
@@ -101,6 +120,12 @@ private:
     QSplitter* lower_ = nullptr;
     CRulerSplitter* rulers_ = nullptr;
     CIconView* editor_ = nullptr;
+    CMyShellTreeView* tree_ = nullptr;
+    CMyShellIconListView* list_ = nullptr;
+    CMultiImageView* strip_ = nullptr;
+    // The file already in the editor that the list will select next: its
+    // open request is not a reason to load it again.
+    std::optional<std::pair<QString, int>> alreadyOpen_;
     CVexmiraDoc doc_;
     QPointer<QListWidget> historyPopup_;
     bool historyIsUndo_ = true;

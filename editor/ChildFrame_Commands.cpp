@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include "browser/ShellIconListView.h"
 #include "editor/ChildFrame.h"
 #include "editor/EditorCommands.h"
 #include "editor/IconView.h"
@@ -40,8 +41,7 @@ bool IsPlaybackCommand(int id)
 }
 
 // Ids whose action comes with later work: routed here, shown disabled.
-// Refreshing the folder and opening a new window are left to the main frame
-// until the browser panes can do them here.
+// Opening a new window is left to the main frame.
 constexpr int kOtherCommands[] = {cmd::RemoveFrame, cmd::ShowArrow, cmd::ArrowProperties, cmd::ClearSelection,
                                   cmd::Cut,         cmd::Crop,      cmd::SaveAs,          cmd::Save,
                                   cmd::Copy,        cmd::Paste,     cmd::DeleteFile,      cmd::Print,
@@ -65,7 +65,8 @@ bool CChildFrame::IsEditorCommand(int id) const
     uint32_t bit = 0;
     return id == cmd::ZoomIn || id == cmd::ZoomOut || id == cmd::ZoomOne || IsPlaybackCommand(id) ||
            ToolCommand(id, bit) || id == cmd::ShowGrid || id == cmd::Undo || id == cmd::Redo ||
-           In(cmd::kImageCommands, id) || In(cmd::kHistogramButtons, id) || In(kOtherCommands, id);
+           In(cmd::kImageCommands, id) || In(cmd::kHistogramButtons, id) || In(kOtherCommands, id) ||
+           id == cmd::RefreshFolder;
 }
 
 bool CChildFrame::IsCommandAvailable(int id)
@@ -75,7 +76,8 @@ bool CChildFrame::IsCommandAvailable(int id)
         if (t.id == id) bit = t.bit;
     return bit != 0 || id == cmd::ZoomIn || id == cmd::ZoomOut || id == cmd::ZoomOne || id == cmd::Play ||
            id == cmd::Pause || id == cmd::Stop || id == cmd::NextFrame || id == cmd::PreviousFrame ||
-           id == cmd::ShowGrid || id == cmd::Undo || id == cmd::Redo;
+           id == cmd::ShowGrid || id == cmd::Undo || id == cmd::Redo || id == cmd::DeleteFile ||
+           id == cmd::RefreshFolder;
 }
 
 bool CChildFrame::CommandRuleEnabled(int id)
@@ -151,6 +153,10 @@ bool CChildFrame::OnCommand(int id)
     case cmd::ShowGrid: e->ToggleGrid(); break;
     case cmd::Undo: e->Undo(1); break;
     case cmd::Redo: e->Redo(1); break;
+    case cmd::DeleteFile:
+        if (list_) list_->DeleteSelectedFiles();
+        break;
+    case cmd::RefreshFolder: RefreshFolder(); break;
     default: break;
     }
     return true;

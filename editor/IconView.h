@@ -192,6 +192,8 @@ signals:
     void TitleChanged(const QString& title);
     void FramesChanged();
     void CurrentFrameChanged(int frame);
+    // The pixels of one frame changed (the frame strip redraws its thumbnail).
+    void FrameEdited(int frame);
 
 protected:
     bool event(QEvent* event) override;

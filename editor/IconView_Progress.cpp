@@ -21,6 +21,7 @@ bool CIconView::event(QEvent* event)
     progress_.reset();
     if (progressDropped_) return true; // the image was replaced meanwhile
     emit CurrentFrameChanged(currentFrame_);
+    emit FrameEdited(currentFrame_);
     SetModified(true);
     UpdateScrollSizes();
     RefreshFrameInfo(true, true);

@@ -36,6 +36,7 @@ QString DefaultBrowsePath()
 CChildFrame* CMainFrame::NewWindow(bool toSavedPlace)
 {
     auto* child = new CChildFrame;
+    connect(child, &CChildFrame::pathDropped, this, [this](const QString& path) { OpenPath(path); });
     QMdiSubWindow* sub = mdi_->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->showMaximized();

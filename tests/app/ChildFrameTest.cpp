@@ -137,13 +137,17 @@ TEST_F(ChildFrameTest, CommandStatesOfAnEmptyEditor)
     for (int id : cmd::kImageCommands) off.push_back({id, false});
     CheckStates(frame, off, "empty");
     CheckRules(frame, off, "empty");
-    // Commands of other windows are not the child frame's; a new window and
-    // refreshing the folder stay with the main frame for now.
+    // Commands of other windows are not the child frame's; a new window
+    // stays with the main frame.
     CommandState state;
-    for (int id : {57665, cmd::NewWindow, cmd::RefreshFolder}) {
+    for (int id : {57665, cmd::NewWindow}) {
         EXPECT_FALSE(frame.OnUpdateCommand(id, state)) << id;
         EXPECT_FALSE(frame.OnCommand(id)) << id;
     }
+    // Refreshing the folder is the child frame's, always enabled.
+    ASSERT_TRUE(frame.OnUpdateCommand(cmd::RefreshFolder, state));
+    EXPECT_TRUE(state.enabled);
+    EXPECT_TRUE(frame.OnCommand(cmd::RefreshFolder));
 }
 
 TEST_F(ChildFrameTest, CommandStatesFollowTheImage)

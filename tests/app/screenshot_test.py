@@ -3,12 +3,17 @@
 animated cursor, with a screenshot of the main window requested, and checks
 the picture: the window fills the virtual screen, menus and toolbars are
 drawn, and (once the editor canvas exists) the cursor's pixels appear at the
-stored zoom over the canvas hatch. Exits 77 (skipped) without xvfb-run.
+stored zoom over the canvas hatch. A second run starts on a folder of sample
+files: their tiles fill the file list, the first tile (the animated cursor)
+is in the editor and the frame strip shows its frames; that picture is kept
+as vexmira-browser.png beside SCREENSHOT_OUT (or in the temporary folder).
+Exits 77 (skipped) without xvfb-run.
 usage: screenshot_test.py VEXMIRA SOURCE_DIR [SCREENSHOT_OUT]"""
 import importlib.util
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -48,29 +53,35 @@ def write_settings(config_home):
         f.write("[Software]\nQuorvane\\Vexmira\\Config\\Display\\Zoom=dword:%08x\n" % (ZOOM * 100))
 
 
+def run_program(folder, argument):
+    """Runs the program on `argument` with its settings and home in `folder`;
+    gives the finished process and the path of its screenshot."""
+    shot = os.path.join(folder, "shot.png")
+    config = os.path.join(folder, "config")
+    write_settings(config)
+    env = dict(os.environ, VEXMIRA_SCREENSHOT=shot, VEXMIRA_SCREENSHOT_DELAY_MS="2500",
+               XDG_CONFIG_HOME=config, HOME=folder)
+    # The virtual X display, whatever session the test runs in.
+    env["QT_QPA_PLATFORM"] = "xcb"
+    env.pop("WAYLAND_DISPLAY", None)
+    # A sanitizer build still reports leaks, except the allocations system
+    # libraries keep until exit (listed beside this script).
+    env["LSAN_OPTIONS"] = "suppressions=%s:print_suppressions=0" % os.path.join(
+        os.path.dirname(os.path.abspath(__file__)), "lsan.supp")
+    proc = subprocess.run(
+        ["xvfb-run", "-a", "-s", "-screen 0 %dx%dx24" % SCREEN, PROGRAM, argument],
+        capture_output=True, text=True, env=env, timeout=180, cwd=folder)
+    return proc, shot
+
+
 class ScreenshotTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.tmp = tempfile.TemporaryDirectory()
-        shot = os.path.join(cls.tmp.name, "shot.png")
-        config = os.path.join(cls.tmp.name, "config")
-        write_settings(config)
-        env = dict(os.environ, VEXMIRA_SCREENSHOT=shot, VEXMIRA_SCREENSHOT_DELAY_MS="2500",
-                   XDG_CONFIG_HOME=config, HOME=cls.tmp.name)
-        # The virtual X display, whatever session the test runs in.
-        env["QT_QPA_PLATFORM"] = "xcb"
-        env.pop("WAYLAND_DISPLAY", None)
-        # A sanitizer build still reports leaks, except the allocations system
-        # libraries keep until exit (listed beside this script).
-        env["LSAN_OPTIONS"] = "suppressions=%s:print_suppressions=0" % os.path.join(
-            os.path.dirname(os.path.abspath(__file__)), "lsan.supp")
         cls.sample = os.path.join(SOURCE, "samples", "vexmira-sample.ani")
-        cls.proc = subprocess.run(
-            ["xvfb-run", "-a", "-s", "-screen 0 %dx%dx24" % SCREEN, PROGRAM, cls.sample],
-            capture_output=True, text=True, env=env, timeout=180, cwd=cls.tmp.name)
-        cls.shot = shot
-        if OUT and os.path.exists(shot):
-            shutil.copy(shot, OUT)
+        cls.proc, cls.shot = run_program(cls.tmp.name, cls.sample)
+        if OUT and os.path.exists(cls.shot):
+            shutil.copy(cls.shot, OUT)
 
     @classmethod
     def tearDownClass(cls):
@@ -104,7 +115,11 @@ class ScreenshotTest(unittest.TestCase):
         if not editor_canvas_built():
             self.skipTest("the editor canvas (CIconView) is not built yet: window-level checks only")
         with Image.open(self.shot) as im:
-            problem = canvas_problem(im.convert("RGB"), sample_module())
+            # The file list's tile and the strip's thumbnails show the cursor
+            # too: only the canvas is measured.
+            canvas = canvas_area(im.convert("RGB"))
+            self.assertIsNotNone(canvas, "no canvas hatch in the window")
+            problem = canvas_problem(canvas, sample_module())
         self.assertIsNone(problem)
 
     def test_canvas_check_on_drawn_pictures(self):
@@ -115,6 +130,14 @@ class ScreenshotTest(unittest.TestCase):
         self.assertIsNotNone(canvas_problem(drawn_canvas(sample, ZOOM - 1, True), sample))
         self.assertIsNotNone(canvas_problem(drawn_canvas(sample, ZOOM, False), sample))
         self.assertIsNotNone(canvas_problem(Image.new("RGB", (200, 200), HATCH), sample))
+        # Beside other pictures of the cursor (a tile, thumbnails), the canvas
+        # is found by its hatch and measured alone.
+        window = Image.new("RGB", (700, 500), (241, 241, 241))
+        window.paste(drawn_canvas(sample, ZOOM, True), (250, 150))
+        window.paste(drawn_canvas(sample, 1, False).crop((40, 30, 72, 62)), (20, 20))
+        self.assertIsNotNone(canvas_problem(window, sample))
+        self.assertIsNone(canvas_problem(canvas_area(window), sample))
+        self.assertIsNone(canvas_area(drawn_canvas(sample, ZOOM, False)))
 
 
 def drawn_canvas(sample, zoom, hatched):
@@ -135,6 +158,30 @@ def drawn_canvas(sample, zoom, hatched):
                 for dx in range(zoom):
                     px[40 + cx * zoom + dx, 30 + cy * zoom + dy] = p
     return im
+
+
+def hatch_box(im):
+    """The box (left, top, right, bottom; right and bottom excluded) covered
+    by the canvas hatch, found by its diagonal lines so a lone pixel of the
+    hatch grey elsewhere does not count; None without a hatch."""
+    w, h = im.size
+    px = im.load()
+    run = 6
+    xs, ys = [], []
+    for y in range(h - run):
+        for x in range(w - run):
+            if all(px[x + k, y + k] == HATCH for k in range(run)):
+                xs.append(x)
+                ys.append(y)
+    if not xs:
+        return None
+    return (min(xs), min(ys), min(w, max(xs) + run + 1), min(h, max(ys) + run + 1))
+
+
+def canvas_area(im):
+    """The part of `im` the canvas hatch covers, or None."""
+    box = hatch_box(im)
+    return im.crop(box) if box else None
 
 
 def canvas_problem(im, sample):
@@ -175,6 +222,116 @@ def canvas_problem(im, sample):
     if not hatch:
         return "the hatch does not show through the transparent cells"
     return None
+
+# Colours of the generated pictures of the browser run; nothing else on the
+# screen has them.
+BMP_COLOUR = (200, 30, 160)
+ICON_COLOUR = (30, 170, 90)
+
+
+def icon_bytes(side, rgb):
+    """A one-image icon file: side x side, 32 bits, opaque, of one colour."""
+    pixels = bytes([rgb[2], rgb[1], rgb[0], 255]) * (side * side)
+    mask = bytes(((side + 31) // 32) * 4 * side)
+    image = struct.pack("<IiiHHIIiiII", 40, side, 2 * side, 1, 32, 0, len(pixels) + len(mask), 0, 0, 0, 0)
+    image += pixels + mask
+    return struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(image), 22) + image
+
+
+def colour_box(im, colours, box=None):
+    """Bounding box (left, top, right, bottom) of the pixels of `colours`
+    inside `box` (the whole picture by default), or None."""
+    left, top, right, bottom = box or (0, 0) + im.size
+    px = im.load()
+    xs, ys = [], []
+    for y in range(top, bottom):
+        for x in range(left, right):
+            if px[x, y] in colours:
+                xs.append(x)
+                ys.append(y)
+    return (min(xs), min(ys), max(xs), max(ys)) if xs else None
+
+
+def row_groups(im, colours, box):
+    """How many separate bands of rows inside box hold pixels of colours."""
+    left, top, right, bottom = box
+    px = im.load()
+    rows = [y for y in range(top, bottom) if any(px[x, y] in colours for x in range(left, right))]
+    groups = 0
+    last = None
+    for y in rows:
+        if last is None or y - last > 4:
+            groups += 1
+        last = y
+    return groups
+
+
+class BrowserScreenshotTest(unittest.TestCase):
+    """The program started on a folder: tiles, the first one in the editor,
+    its frames in the strip."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.TemporaryDirectory()
+        cls.folder = os.path.join(cls.tmp.name, "samples")
+        os.makedirs(cls.folder)
+        # Names in list order: the animated cursor is the first tile.
+        shutil.copy(os.path.join(SOURCE, "samples", "vexmira-sample.ani"), os.path.join(cls.folder, "a-cursor.ani"))
+        Image.new("RGB", (40, 40), BMP_COLOUR).save(os.path.join(cls.folder, "b-picture.bmp"), "BMP")
+        with open(os.path.join(cls.folder, "c-icon.ico"), "wb") as f:
+            f.write(icon_bytes(32, ICON_COLOUR))
+        cls.proc, cls.shot = run_program(cls.tmp.name, cls.folder)
+        out_dir = os.path.join(os.path.dirname(OUT), "test-output") if OUT else cls.tmp.name
+        os.makedirs(out_dir, exist_ok=True)
+        cls.kept = os.path.join(out_dir, "vexmira-browser.png")
+        if os.path.exists(cls.shot):
+            shutil.copy(cls.shot, cls.kept)
+            print("browser screenshot: %s" % cls.kept)
+        cls.im = Image.open(cls.shot).convert("RGB") if os.path.exists(cls.shot) else None
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.tmp.cleanup()
+
+    def setUp(self):
+        self.assertEqual(self.proc.returncode, 0, self.proc.stdout + self.proc.stderr)
+        self.assertIsNotNone(self.im, self.proc.stdout + self.proc.stderr)
+        self.assertEqual(self.im.size, SCREEN)
+
+    def canvas_box(self):
+        box = hatch_box(self.im)
+        self.assertIsNotNone(box, "no canvas hatch in the window")
+        return box
+
+    def test_tiles_fill_the_file_list(self):
+        canvas = self.canvas_box()
+        boxes = []
+        for colour in (BMP_COLOUR, ICON_COLOUR):
+            box = colour_box(self.im, {colour})
+            self.assertIsNotNone(box, "no tile of colour %s" % (colour,))
+            w, h = box[2] - box[0] + 1, box[3] - box[1] + 1
+            # A 32 x 32 tile, above the editor and right of the folder tree.
+            self.assertEqual((w, h), (32, 32), "tile of %s covers %s" % (colour, box))
+            self.assertLess(box[3], canvas[1])
+            self.assertGreater(box[0], SCREEN[0] // 8)
+            boxes.append(box)
+        # File-name order: the picture's tile before the icon's, on one row.
+        self.assertEqual(boxes[0][1], boxes[1][1])
+        self.assertLess(boxes[0][0], boxes[1][0])
+
+    def test_editor_shows_the_first_tile(self):
+        canvas = self.canvas_box()
+        problem = canvas_problem(self.im.crop(canvas), sample_module())
+        self.assertIsNone(problem)
+
+    def test_strip_shows_the_frames(self):
+        canvas = self.canvas_box()
+        sample = sample_module()
+        strip = (canvas[2], canvas[1], SCREEN[0], SCREEN[1])
+        self.assertIsNotNone(colour_box(self.im, {sample.LIT, sample.UNLIT}, strip), "no frame in the strip")
+        # One thumbnail per frame, one under the other: at least two show.
+        self.assertGreaterEqual(row_groups(self.im, {sample.UNLIT}, strip), 2)
+
 
 if __name__ == "__main__":
     if not shutil.which("xvfb-run"):
