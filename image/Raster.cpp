@@ -123,8 +123,11 @@ void Raster::ResetToDefaults(uint32_t type)
 void Raster::SetLastError(const char* text)
 {
     if (!text) text = "";
-    std::strncpy(info_.lastError, text, kLastErrorSize - 1);
-    info_.lastError[kLastErrorSize - 1] = '\0';
+    // The text may be this image's own message (a reader passing its last
+    // error on), so the copy must allow overlap.
+    const size_t n = strnlen(text, kLastErrorSize - 1);
+    std::memmove(info_.lastError, text, n);
+    std::memset(info_.lastError + n, 0, kLastErrorSize - n);
 }
 
 void Raster::SetComment(const char* text)

@@ -304,6 +304,13 @@ TEST(RasterInfo, DpiHotspotCommentAndLastError)
     EXPECT_EQ(std::strlen(img.GetComment()), 255u);
     img.SetLastError(longText.c_str());
     EXPECT_EQ(std::strlen(img.GetLastError()), 255u);
+    // A reader passing its own last error on (overlapping copy; a sanitizer
+    // build caught the plain string copy here).
+    img.SetLastError("Can't read PCX image");
+    img.SetLastError(img.GetLastError());
+    EXPECT_STREQ(img.GetLastError(), "Can't read PCX image");
+    img.SetLastError(img.GetLastError() + 6);
+    EXPECT_STREQ(img.GetLastError(), "read PCX image");
 }
 
 TEST(RasterAlpha, CreateCopyFlipMirrorAndGrey)
