@@ -10,6 +10,7 @@
 #include <openjpeg.h>
 
 #include "image/Limits.h"
+#include "image/codecs/J2kBlockCoder.h"
 #include "image/codecs/RasterJ2K.h"
 
 namespace vex {
@@ -94,6 +95,11 @@ void Listen(opj_codec_t* codec, std::string& error)
 
 bool RasterJ2K::DecodeOpenJpeg(ByteStream* stream, bool jp2)
 {
+    // The library's high-throughput block decoder aborts on damaged blocks.
+    if (UsesHighThroughputBlocks(stream, jp2)) {
+        SetLastError("error: cannot load image data");
+        return false;
+    }
     StreamHandle handle{stream, stream->Tell()};
     StreamPtr input = MakeStream(handle, true);
     if (!input) {

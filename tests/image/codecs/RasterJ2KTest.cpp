@@ -1,6 +1,9 @@
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "image/TestHelpers.h"
+#include "image/codecs/J2kBlockCoder.h"
 #include "image/codecs/RasterJ2K.h"
 
 namespace vex {
@@ -164,6 +167,79 @@ TEST(J2kReader, HeaderSizeIsCheckedBeforeDecoding)
     Raster img;
     EXPECT_FALSE(DecodeBytes(b.v, img, TypeJpc));
     EXPECT_STREQ(img.GetLastError(), "error: cannot allocate memory");
+}
+
+// The library's high-throughput block decoder aborts the program on damaged
+// blocks, so a stream asking for that coder anywhere (profile, main header,
+// a tile-part header) is refused before decoding.
+TEST(J2kReader, HighThroughputStreamsAreRefused)
+{
+    auto find = [](const std::vector<uint8_t>& v, std::initializer_list<uint8_t> pattern, size_t from = 0) {
+        const auto at = std::search(v.begin() + long(from), v.end(), pattern.begin(), pattern.end());
+        return at == v.end() ? size_t(-1) : size_t(at - v.begin());
+    };
+    for (uint32_t type : {uint32_t{TypeJpc}, uint32_t{TypeJp2}}) {
+        Raster img = Colour();
+        const auto file = EncodeBytes(img, type);
+        const size_t soc = find(file, {0xFF, 0x4F, 0xFF, 0x51});
+        const size_t cod = find(file, {0xFF, 0x52}, soc);
+        const size_t sot = find(file, {0xFF, 0x90, 0x00, 0x0A}, soc);
+        ASSERT_LT(cod, sot) << "type " << type;
+        Raster plain;
+        ASSERT_TRUE(DecodeBytes(file, plain, type)) << plain.GetLastError();
+
+        auto styled = file;
+        styled[cod + 12] |= 0x40; // code-block style of the main header's COD
+        auto profiled = file;
+        profiled[soc + 6] |= 0x40; // Rsiz capability bit
+        for (const auto* bad : {&styled, &profiled}) {
+            Raster out;
+            EXPECT_FALSE(DecodeBytes(*bad, out, type)) << "type " << type;
+            EXPECT_STREQ(out.GetLastError(), "error: cannot load image data");
+        }
+    }
+}
+
+// The scan behind that refusal follows every tile-part header, through Psot
+// or, where Psot is wrong, to the next SOT marker.
+TEST(J2kReader, HighThroughputScanFindsTilePartHeaders)
+{
+    auto stream = [](uint32_t firstPsot, uint8_t tileStyle, uint8_t mainStyle) {
+        Bytes b;
+        auto be16 = [&](uint32_t v) { b.u8(v >> 8).u8(v & 0xFF); };
+        auto be32 = [&](uint32_t v) { be16(v >> 16), be16(v & 0xFFFF); };
+        be16(0xFF4F);
+        be16(0xFF51), be16(47), be16(0), be32(16), be32(16), be32(0), be32(0), be32(8), be32(16), be32(0), be32(0);
+        be16(3);
+        for (int c = 0; c < 3; ++c) b.u8(7).u8(1).u8(1);
+        be16(0xFF52), be16(12), b.u8(0).u8(0), be16(1), b.u8(0).u8(2).u8(4).u8(4).u8(mainStyle).u8(1);
+        // Tile part 0: 20 bytes of packet data that happen to contain FF 52.
+        be16(0xFF90), be16(10), be16(0), be32(firstPsot), b.u8(0).u8(1), be16(0xFF93);
+        for (int i = 0; i < 20; ++i) b.u8(i == 7 ? 0xFF : i == 8 ? 0x52 : 0x11);
+        // Tile part 1 carries a COC for component 2.
+        const size_t second = b.v.size();
+        be16(0xFF90), be16(10), be16(1), be32(0), b.u8(0).u8(1);
+        be16(0xFF53), be16(9), b.u8(2).u8(0).u8(2).u8(4).u8(4).u8(tileStyle).u8(1), be16(0xFF93);
+        b.u8(0x22).u8(0x22);
+        be16(0xFFD9);
+        return std::make_pair(b.v, second);
+    };
+    struct Case { const char* name; uint32_t psot; uint8_t tileStyle, mainStyle; bool ht; } cases[] = {
+        {"plain", 34, 0x00, 0x00, false},
+        {"main header", 34, 0x00, 0x40, true},
+        {"second tile part", 34, 0x40, 0x00, true},
+        {"second tile part behind a short Psot", 5, 0x40, 0x00, true},
+        {"second tile part behind a Psot past the end", 999999, 0x40, 0x00, true},
+        {"other style bits", 34, 0x3F, 0x3F, false},
+    };
+    for (const auto& c : cases) {
+        auto [bytes, second] = stream(c.psot, c.tileStyle, c.mainStyle);
+        ASSERT_EQ(second, 65u + 34u) << c.name; // the first tile part is 34 bytes long
+        MemoryStream s(bytes.data(), bytes.size());
+        ASSERT_TRUE(s.Seek(0, 0));
+        EXPECT_EQ(UsesHighThroughputBlocks(&s, false), c.ht) << c.name;
+        EXPECT_EQ(s.Tell(), 0) << c.name;
+    }
 }
 
 struct Fixture {
