@@ -1,6 +1,7 @@
 #include "browser/TileFactory.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "browser/FileFinder.h"
 #include "image/Bridge.h"
@@ -96,18 +97,43 @@ int BestIconEntry(const std::vector<IconDirEntry>& entries, bool isCursor, uint3
 
 QImage IconImageOf(Raster& image, int side)
 {
-    if (!image.IsValid()) return {};
-    if (static_cast<int>(image.GetWidth()) != side || static_cast<int>(image.GetHeight()) != side) {
-        if (!image.Resize(side, side, Raster::NearestPixel)) return {};
+    if (!image.IsValid() || side <= 0) return {};
+    const uint32_t w = image.GetWidth(), h = image.GetHeight();
+    if (static_cast<int>(w) == side && static_cast<int>(h) == side) {
+        IconPlanes planes;
+        if (!image.MakeIcon(planes) || planes.color.size() != static_cast<size_t>(side) * side) return {};
+        QImage out(side, side, QImage::Format_ARGB32);
+        for (int y = 0; y < side; ++y) {
+            auto* row = reinterpret_cast<uint32_t*>(out.scanLine(y));
+            for (int x = 0; x < side; ++x) {
+                const size_t at = static_cast<size_t>(y) * side + x;
+                row[x] = planes.mask[at] ? 0u : planes.color[at];
+            }
+        }
+        return out;
     }
-    IconPlanes planes;
-    if (!image.MakeIcon(planes) || planes.color.size() != static_cast<size_t>(side) * side) return {};
+    // Sampled where a nearest-pixel resize samples, but from the picture
+    // itself: resizing a paletted picture maps each colour back to the first
+    // matching entry, which loses a transparent index sharing its colour.
+    const float xScale = static_cast<float>(w) / static_cast<float>(side);
+    const float yScale = static_cast<float>(h) / static_cast<float>(side);
+    std::vector<uint32_t> sx(static_cast<size_t>(side));
+    for (int x = 0; x < side; ++x) sx[static_cast<size_t>(x)] = static_cast<uint32_t>(static_cast<float>(x) * xScale);
+    const bool alpha = image.AlphaIsValid();
     QImage out(side, side, QImage::Format_ARGB32);
     for (int y = 0; y < side; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(out.scanLine(y));
+        if (image.GetEscape()) return {};
+        const auto sy = static_cast<uint32_t>(static_cast<float>(y) * yScale);
+        // Rows of the picture run from the bottom.
+        auto* row = reinterpret_cast<uint32_t*>(out.scanLine(side - 1 - y));
         for (int x = 0; x < side; ++x) {
-            const size_t at = static_cast<size_t>(y) * side + x;
-            row[x] = planes.mask[at] ? 0u : planes.color[at];
+            const uint32_t px = sx[static_cast<size_t>(x)];
+            if (image.IsTransparent(px, sy)) {
+                row[x] = 0;
+                continue;
+            }
+            const uint32_t a = alpha ? image.AlphaGet(px, sy) : 255;
+            row[x] = a << 24 | PackRgb(image.GetPixelColor(px, sy));
         }
     }
     return out;

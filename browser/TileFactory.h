@@ -26,12 +26,12 @@ struct TileImage {
 std::vector<TileImage> MakeFileTiles(const std::string& fullPath, const std::string& name,
                                      const std::atomic<bool>* cancel = nullptr);
 
-// A decoded picture as a tile picture: nearest-pixel 32 x 32, then the icon
-// planes (transparent pixels masked); resizes image. Null image on failure.
+// A decoded picture as a tile picture: nearest-pixel 32 x 32 with its
+// transparent pixels masked. Null image on failure.
 QImage TilePictureOf(Raster& image);
 
-// The picture of an icon made for the side (width and height), ARGB32; the
-// image itself is resized (its escape flag cancels).
+// The picture of an icon made for the side (width and height), ARGB32,
+// sampled nearest-pixel; the image's escape flag cancels.
 QImage IconImageOf(Raster& image, int side);
 
 // The directory entry of an icon or cursor directory that suits a tile of

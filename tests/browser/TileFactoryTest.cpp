@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "BrowserFixtures.h"
+#include "browser/MultiImageView.h"
 #include "browser/TileFactory.h"
 #include "image/codecs/RasterICO.h"
 
@@ -124,6 +125,61 @@ TEST(TileFactory, LargeJpegsGiveTheSameTileFromAScaledDecode)
     // Cut short: no tile, as with the full reader.
     test::WriteBytes(dir + "/cut.jpg", std::vector<uint8_t>(bytes.begin(), bytes.begin() + bytes.size() / 2));
     EXPECT_TRUE(MakeFileTiles(dir + "/cut.jpg", "cut.jpg").empty());
+}
+
+// Scaled pictures keep their transparent pixels: a 4-bit picture whose
+// transparent index shares its colour with another entry (as icons and
+// cursors have it), and a picture with an alpha plane; opaque pixels are
+// sampled where a nearest-pixel resize samples.
+TEST(TileFactory, ScaledPicturesKeepTheirTransparency)
+{
+    Raster paletted;
+    ASSERT_TRUE(paletted.Create(48, 40, 4, TypeIco));
+    RgbQuad palette[16] = {};
+    palette[1] = RgbQuad{0, 0, 255, 0};
+    paletted.SetPalette(palette, 16);
+    paletted.SetTransIndex(3); // black, as entry 0 is
+    for (uint32_t y = 0; y < 40; ++y)
+        for (uint32_t x = 0; x < 48; ++x) paletted.SetPixelIndex(x, y, x < 24 ? 3 : (y < 20 ? 0 : 1));
+
+    Raster alpha;
+    ASSERT_TRUE(alpha.Create(20, 20, 24, TypePng));
+    ASSERT_TRUE(alpha.AlphaCreate());
+    for (uint32_t y = 0; y < 20; ++y)
+        for (uint32_t x = 0; x < 20; ++x) {
+            alpha.SetPixelColor(x, y, RgbQuad{uint8_t(x * 10), uint8_t(y * 10), 77, 0});
+            alpha.AlphaSet(x, y, uint8_t(x * 12));
+        }
+
+    for (Raster* source : {&paletted, &alpha}) {
+        for (int side : {kTileSide, kThumbnailSide}) {
+            Raster copy(*source);
+            const QImage got = IconImageOf(copy, side);
+            ASSERT_EQ(got.size(), QSize(side, side));
+            Raster resized(*source);
+            ASSERT_TRUE(resized.Resize(side, side, Raster::NearestPixel));
+            const float xs = float(source->GetWidth()) / float(side), ys = float(source->GetHeight()) / float(side);
+            for (int y = 0; y < side; ++y)
+                for (int x = 0; x < side; ++x) {
+                    const auto px = uint32_t(float(x) * xs), py = uint32_t(float(side - 1 - y) * ys);
+                    const QRgb p = got.pixel(x, y);
+                    if (source->IsTransparent(px, py)) {
+                        ASSERT_EQ(qAlpha(p), 0) << side << " at " << x << "," << y;
+                        continue;
+                    }
+                    const RgbQuad want = resized.GetPixelColor(uint32_t(x), uint32_t(side - 1 - y));
+                    ASSERT_EQ(qRed(p), want.red) << side << " at " << x << "," << y;
+                    ASSERT_EQ(qGreen(p), want.green);
+                    ASSERT_EQ(qBlue(p), want.blue);
+                    ASSERT_EQ(qAlpha(p), source->AlphaIsValid() ? source->AlphaGet(px, py) : 255);
+                }
+        }
+    }
+    // Half of the paletted picture is transparent, in the tile too.
+    Raster copy(paletted);
+    const QImage tile = TilePictureOf(copy);
+    EXPECT_EQ(qAlpha(tile.pixel(3, 3)), 0);
+    EXPECT_EQ(qAlpha(tile.pixel(28, 3)), 255);
 }
 
 // A named pipe with a picture's name must not block the tile maker.
