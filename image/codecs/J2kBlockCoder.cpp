@@ -59,24 +59,25 @@ public:
         return true;
     }
 
-    // Position of the next "FF 90 00 0A" (a SOT marker with its fixed length)
-    // at or after `from`, or -1.
-    int64_t FindSot(int64_t from)
+    // Position of the next occurrence of the four bytes at or after `from`,
+    // or -1.
+    int64_t Find(int64_t from, const std::array<uint8_t, 4>& pattern)
     {
-        constexpr std::array<uint8_t, 4> kPattern{0xFF, 0x90, 0x00, 0x0A};
         std::vector<uint8_t> chunk(64 * 1024);
         for (int64_t at = from; at >= 0 && at + 4 <= size_;) {
             const size_t n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(chunk.size()), size_ - at));
             if (!Read(at, chunk.data(), n)) return -1;
             for (size_t i = 0; i + 4 <= n; ++i)
-                if (chunk[i] == kPattern[0] && chunk[i + 1] == kPattern[1] && chunk[i + 2] == kPattern[2] &&
-                    chunk[i + 3] == kPattern[3])
+                if (chunk[i] == pattern[0] && chunk[i + 1] == pattern[1] && chunk[i + 2] == pattern[2] &&
+                    chunk[i + 3] == pattern[3])
                     return at + static_cast<int64_t>(i);
             if (n < 4) return -1;
             at += static_cast<int64_t>(n) - 3; // a pattern may straddle two chunks
         }
         return -1;
     }
+    // The next SOT marker with its fixed length.
+    int64_t FindSot(int64_t from) { return Find(from, {0xFF, 0x90, 0x00, 0x0A}); }
 
 private:
     ByteStream* s_;
@@ -179,7 +180,10 @@ bool UsesHighThroughputBlocks(ByteStream* stream, bool jp2)
     const int64_t start = stream->Tell();
     if (start < 0) return false;
     Bytes in(stream);
-    const int64_t codeStream = jp2 ? FindCodeStreamBox(in, start) : start;
+    int64_t codeStream = jp2 ? FindCodeStreamBox(in, start) : start;
+    // Boxes this walk cannot follow: look for the code stream's first two
+    // markers instead, so that no reading of the boxes slips past the check.
+    if (codeStream < 0) codeStream = in.Find(start, {0xFF, 0x4F, 0xFF, 0x51});
     const bool found = codeStream >= 0 && Scan(in, codeStream);
     stream->Seek(start, 0);
     return found;

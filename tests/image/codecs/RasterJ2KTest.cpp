@@ -197,6 +197,13 @@ TEST(J2kReader, HighThroughputStreamsAreRefused)
             EXPECT_FALSE(DecodeBytes(*bad, out, type)) << "type " << type;
             EXPECT_STREQ(out.GetLastError(), "error: cannot load image data");
         }
+        if (type == TypeJp2) {
+            // A box length the walk cannot follow: the code stream is still found.
+            auto unwalkable = styled;
+            for (size_t i = 12; i < 16; ++i) unwalkable[i] = 0xFF;
+            MemoryStream s(unwalkable.data(), unwalkable.size());
+            EXPECT_TRUE(UsesHighThroughputBlocks(&s, true));
+        }
     }
 }
 
