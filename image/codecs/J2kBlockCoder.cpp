@@ -1,9 +1,9 @@
 // OpenJPEG's high-throughput block decoder stops the whole program with a
 // failed assertion on damaged code blocks, so such streams are recognised
-// here, before the library sees them, and refused. Only marker segments are
-// read: the main header, then every tile-part header, following Psot and
-// falling back to a search for the next SOT where a length is wrong (a SOT
-// marker cannot occur inside standard packet data).
+// here, before the library decodes them, and decoded apart. Only marker
+// segments are read: the main header, then every tile-part header, following
+// Psot and falling back to a search for the next SOT where a length is wrong
+// (a SOT marker cannot occur inside standard packet data).
 
 #include "image/codecs/J2kBlockCoder.h"
 

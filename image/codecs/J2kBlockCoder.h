@@ -11,7 +11,7 @@ namespace vex {
 // bit of Rsiz). The stream is read from its current position (the start of
 // the JP2 file, or the SOC marker of a bare code stream) and left there.
 // A stream too damaged to follow answers false: the decoder then rejects it
-// on its own terms.
+// on its own terms (its headers are read the same way).
 bool UsesHighThroughputBlocks(ByteStream* stream, bool jp2);
 
 } // namespace vex

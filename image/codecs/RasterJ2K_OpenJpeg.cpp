@@ -1,13 +1,21 @@
 // JP2 files and J2K/JPC code streams through OpenJPEG, over our stream. The
 // library reports through callbacks (kept, never printed) and return values;
-// it never jumps, so its objects are simply released on every path.
+// it never jumps, so its objects are simply released on every path. Streams
+// using the high-throughput block coder decode in a child process (below).
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <openjpeg.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "image/Limits.h"
 #include "image/codecs/J2kBlockCoder.h"
@@ -91,72 +99,182 @@ void Listen(opj_codec_t* codec, std::string& error)
     opj_set_info_handler(codec, DropMessage, nullptr);
 }
 
+// The decoder and the header it read, checked against our limits.
+struct Decoder {
+    CodecPtr codec;
+    StreamPtr input;
+    ImagePtr image;
+    std::string error;
+    const char* failure = "error: cannot load image data";
+
+    bool Open(StreamHandle& handle, bool jp2)
+    {
+        input = MakeStream(handle, true);
+        if (!input) {
+            failure = "error: cannot open standard input";
+            return false;
+        }
+        codec.reset(opj_create_decompress(jp2 ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K));
+        opj_dparameters_t params;
+        opj_set_default_decoder_parameters(&params);
+        if (!codec || (Listen(codec.get(), error), !opj_setup_decoder(codec.get(), &params))) {
+            failure = "cannot initialize jasper";
+            return false;
+        }
+        opj_image_t* raw = nullptr;
+        const bool header = opj_read_header(input.get(), codec.get(), &raw);
+        image.reset(raw);
+        if (!header || !image) return false;
+        // The header's sizes are checked before the library allocates for them.
+        if (image->numcomps > RasterJ2K::kMaxComponents) {
+            failure = "error: too much components";
+            return false;
+        }
+        uint64_t total = 0;
+        for (uint32_t c = 0; c < image->numcomps; ++c) {
+            const opj_image_comp_t& k = image->comps[c];
+            const auto bytes = CheckedMul(uint64_t{k.w} * 4, k.h);
+            if (!SideInRange(k.w) || !SideInRange(k.h) || !bytes || *bytes > RasterMemoryLimit() ||
+                (total += *bytes) > RasterMemoryLimit() || k.prec == 0 || k.prec > 31) {
+                failure = "error: cannot allocate memory";
+                return false;
+            }
+        }
+        return image->x1 > image->x0 && image->y1 > image->y0;
+    }
+
+    bool Decode()
+    {
+        if (!opj_decode(codec.get(), input.get(), image.get()) || !opj_end_decompress(codec.get(), input.get()))
+            return false;
+        for (uint32_t c = 0; c < image->numcomps; ++c)
+            if (!image->comps[c].data) return false;
+        return true;
+    }
+
+    uint64_t SampleBytes() const
+    {
+        uint64_t total = 0;
+        for (uint32_t c = 0; c < image->numcomps; ++c) total += uint64_t{image->comps[c].w} * image->comps[c].h * 4;
+        return total;
+    }
+};
+
+// The high-throughput block decoder of the OpenJPEG we link stops the process
+// on a failed assertion when a block is damaged, so such streams decode in a
+// child process writing its samples into memory shared with us; a child that
+// dies, or runs past its time, is a file that does not decode.
+constexpr unsigned kChildSeconds = 120;
+
+class SharedBlock {
+public:
+    explicit SharedBlock(size_t size) : size_(size)
+    {
+        void* p = mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+        data_ = p == MAP_FAILED ? nullptr : static_cast<uint8_t*>(p);
+    }
+    ~SharedBlock()
+    {
+        if (data_) munmap(data_, size_);
+    }
+    SharedBlock(const SharedBlock&) = delete;
+    SharedBlock& operator=(const SharedBlock&) = delete;
+    uint8_t* Data() const { return data_; }
+
+private:
+    size_t size_;
+    uint8_t* data_ = nullptr;
+};
+
+[[noreturn]] void DecodeInChild(const std::vector<uint8_t>& bytes, bool jp2, uint64_t expected, uint8_t* out,
+                               pid_t parent)
+{
+    // Die by the signal itself: the handlers we inherit (crash reporters)
+    // belong to the parent. Nor outlive it, or run on for ever.
+    for (int sig : {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGALRM}) signal(sig, SIG_DFL);
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(1);
+    alarm(kChildSeconds);
+    MemoryStream memory(bytes.data(), bytes.size());
+    StreamHandle handle{&memory, 0};
+    Decoder d;
+    if (!d.Open(handle, jp2) || d.SampleBytes() != expected || !d.Decode()) _exit(1);
+    for (uint32_t c = 0; c < d.image->numcomps; ++c) {
+        const opj_image_comp_t& k = d.image->comps[c];
+        const size_t n = size_t{k.w} * k.h * 4;
+        std::memcpy(out, k.data, n);
+        out += n;
+    }
+    _exit(0);
+}
+
+bool ChildSucceeded(pid_t child)
+{
+    int status = 0;
+    pid_t r;
+    do r = waitpid(child, &status, 0);
+    while (r < 0 && errno == EINTR);
+    return r == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 } // namespace
 
 bool RasterJ2K::DecodeOpenJpeg(ByteStream* stream, bool jp2)
 {
-    // The library's high-throughput block decoder aborts on damaged blocks.
-    if (UsesHighThroughputBlocks(stream, jp2)) {
-        SetLastError("error: cannot load image data");
-        return false;
-    }
+    const bool isolate = UsesHighThroughputBlocks(stream, jp2);
     StreamHandle handle{stream, stream->Tell()};
-    StreamPtr input = MakeStream(handle, true);
-    if (!input) {
-        SetLastError("error: cannot open standard input");
+    Decoder d;
+    if (!d.Open(handle, jp2)) {
+        SetLastError(d.failure);
         return false;
     }
-    CodecPtr codec(opj_create_decompress(jp2 ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K));
-    std::string error;
-    opj_dparameters_t params;
-    opj_set_default_decoder_parameters(&params);
-    if (!codec || (Listen(codec.get(), error), !opj_setup_decoder(codec.get(), &params))) {
-        SetLastError("cannot initialize jasper");
-        return false;
-    }
-    opj_image_t* raw = nullptr;
-    const bool header = opj_read_header(input.get(), codec.get(), &raw);
-    ImagePtr image(raw);
-    if (!header || !image) {
-        SetLastError("error: cannot load image data");
-        return false;
-    }
-    // The header's sizes are checked before the library allocates for them.
-    if (image->numcomps > kMaxComponents) {
-        SetLastError("error: too much components");
-        return false;
-    }
-    uint64_t total = 0;
-    for (uint32_t c = 0; c < image->numcomps; ++c) {
-        const opj_image_comp_t& k = image->comps[c];
-        const auto bytes = CheckedMul(uint64_t{k.w} * 4, k.h);
-        if (!SideInRange(k.w) || !SideInRange(k.h) || !bytes || *bytes > RasterMemoryLimit() ||
-            (total += *bytes) > RasterMemoryLimit() || k.prec == 0 || k.prec > 31) {
+    std::unique_ptr<SharedBlock> shared;
+    if (isolate) {
+        // The child reads its own copy of the bytes: a file position shared
+        // across the fork would move under the parent.
+        const int64_t size = stream->Size();
+        const uint64_t expected = d.SampleBytes();
+        if (size <= handle.base || static_cast<uint64_t>(size - handle.base) > RasterMemoryLimit()) {
+            SetLastError("error: cannot load image data");
+            return false;
+        }
+        std::vector<uint8_t> bytes(static_cast<size_t>(size - handle.base));
+        if (!stream->Seek(handle.base, 0) || stream->Read(bytes.data(), 1, bytes.size()) != bytes.size()) {
+            SetLastError("error: cannot load image data");
+            return false;
+        }
+        shared = std::make_unique<SharedBlock>(static_cast<size_t>(expected));
+        if (!shared->Data()) {
             SetLastError("error: cannot allocate memory");
             return false;
         }
-    }
-    if (image->x1 <= image->x0 || image->y1 <= image->y0) {
-        SetLastError("error: cannot load image data");
-        return false;
-    }
-    if (!opj_decode(codec.get(), input.get(), image.get()) || !opj_end_decompress(codec.get(), input.get())) {
+        const pid_t parent = getpid();
+        const pid_t child = fork();
+        if (child == 0) DecodeInChild(bytes, jp2, expected, shared->Data(), parent);
+        if (child < 0 || !ChildSucceeded(child)) {
+            SetLastError("error: cannot load image data");
+            return false;
+        }
+    } else if (!d.Decode()) {
         SetLastError("error: cannot load image data");
         return false;
     }
 
+    const opj_image_t* image = d.image.get();
     std::vector<J2kComponent> comps(image->numcomps);
+    const uint8_t* next = shared ? shared->Data() : nullptr;
     for (uint32_t c = 0; c < image->numcomps; ++c) {
         const opj_image_comp_t& k = image->comps[c];
-        if (!k.data) {
-            SetLastError("error: cannot load image data");
-            return false;
-        }
         J2kComponent& out = comps[c];
         out.width = k.w, out.height = k.h, out.dx = std::max(k.dx, 1u), out.dy = std::max(k.dy, 1u);
         out.lo = k.sgnd ? -(int64_t{1} << (k.prec - 1)) : 0;
         out.hi = k.sgnd ? (int64_t{1} << (k.prec - 1)) - 1 : (int64_t{1} << k.prec) - 1;
-        out.samples = k.data;
+        if (shared) {
+            out.samples = reinterpret_cast<const int32_t*>(next);
+            next += size_t{k.w} * k.h * 4;
+        } else {
+            out.samples = k.data;
+        }
     }
     // Three components with subsampled chroma and no stated colour space are YCC.
     bool ycc = image->color_space == OPJ_CLRSPC_SYCC;
