@@ -1,5 +1,6 @@
 #pragma once
-// Little-endian reads and writes of the fixed-size fields of file formats.
+// Little- and big-endian reads and writes of the fixed-size fields of file
+// formats.
 
 #include <cstdint>
 #include <vector>
@@ -38,6 +39,24 @@ inline void AppendLe32(std::vector<uint8_t>& out, uint32_t v)
 {
     AppendLe16(out, v);
     AppendLe16(out, v >> 16);
+}
+
+inline uint16_t Be16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] << 8 | p[1]);
+}
+
+inline uint32_t Be32(const uint8_t* p)
+{
+    return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
+}
+
+inline void StoreBe32(uint8_t* p, uint32_t v)
+{
+    p[0] = static_cast<uint8_t>(v >> 24);
+    p[1] = static_cast<uint8_t>(v >> 16);
+    p[2] = static_cast<uint8_t>(v >> 8);
+    p[3] = static_cast<uint8_t>(v);
 }
 
 } // namespace vex

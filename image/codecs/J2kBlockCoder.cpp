@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "image/ByteOrder.h"
+
 namespace vex {
 namespace {
 
@@ -41,21 +43,21 @@ public:
     {
         uint8_t b[2];
         if (!Read(at, b, 2)) return false;
-        v = (unsigned{b[0]} << 8) | b[1];
+        v = Be16(b);
         return true;
     }
     bool U32(int64_t at, uint64_t& v)
     {
         uint8_t b[4];
         if (!Read(at, b, 4)) return false;
-        v = (uint64_t{b[0]} << 24) | (uint64_t{b[1]} << 16) | (uint64_t{b[2]} << 8) | b[3];
+        v = Be32(b);
         return true;
     }
     bool U64(int64_t at, uint64_t& v)
     {
-        uint64_t hi = 0, lo = 0;
-        if (!U32(at, hi) || !U32(at + 4, lo)) return false;
-        v = (hi << 32) | lo;
+        uint8_t b[8];
+        if (!Read(at, b, 8)) return false;
+        v = uint64_t{Be32(b)} << 32 | Be32(b + 4);
         return true;
     }
 

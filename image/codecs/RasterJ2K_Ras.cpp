@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "image/ByteOrder.h"
 #include "image/Limits.h"
 #include "image/codecs/RasterJ2K.h"
 
@@ -13,13 +14,6 @@ namespace {
 constexpr uint32_t kRasMagic = 0x59A66A95;
 constexpr uint32_t kTypeStandard = 1, kTypeRle = 2, kTypeRgb = 3; // 0, the old type, reads as standard
 constexpr uint32_t kMapNone = 0, kMapRgb = 1, kMapRaw = 2;
-
-uint32_t Be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
-
-void PutBe32(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v >> 24), p[1] = uint8_t(v >> 16), p[2] = uint8_t(v >> 8), p[3] = uint8_t(v);
-}
 
 // Run-length data: 0x80 0 is one 0x80, 0x80 n v is n + 1 copies of v.
 bool Unpack(ByteStream* s, uint8_t* out, uint64_t size)
@@ -135,10 +129,10 @@ bool RasterJ2K::EncodeRas(ByteStream* s, bool grey)
     const uint32_t w = GetWidth(), h = GetHeight(), depth = grey ? 8 : 24;
     const uint64_t rowBytes = (uint64_t{w} * depth + 15) / 16 * 2;
     uint8_t head[32] = {};
-    PutBe32(head, kRasMagic);
-    PutBe32(head + 4, w), PutBe32(head + 8, h), PutBe32(head + 12, depth);
-    PutBe32(head + 16, static_cast<uint32_t>(rowBytes * h)), PutBe32(head + 20, kTypeStandard);
-    PutBe32(head + 24, kMapNone);
+    StoreBe32(head, kRasMagic);
+    StoreBe32(head + 4, w), StoreBe32(head + 8, h), StoreBe32(head + 12, depth);
+    StoreBe32(head + 16, static_cast<uint32_t>(rowBytes * h)), StoreBe32(head + 20, kTypeStandard);
+    StoreBe32(head + 24, kMapNone);
     std::vector<uint8_t> row(rowBytes, 0);
     bool ok = s->WriteExact(head, sizeof head);
     for (uint32_t top = 0; ok && top < h; ++top) {
