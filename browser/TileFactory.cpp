@@ -98,25 +98,11 @@ int BestIconEntry(const std::vector<IconDirEntry>& entries, bool isCursor, uint3
 QImage IconImageOf(Raster& image, int side)
 {
     if (!image.IsValid() || side <= 0) return {};
-    const uint32_t w = image.GetWidth(), h = image.GetHeight();
-    if (static_cast<int>(w) == side && static_cast<int>(h) == side) {
-        IconPlanes planes;
-        if (!image.MakeIcon(planes) || planes.color.size() != static_cast<size_t>(side) * side) return {};
-        QImage out(side, side, QImage::Format_ARGB32);
-        for (int y = 0; y < side; ++y) {
-            auto* row = reinterpret_cast<uint32_t*>(out.scanLine(y));
-            for (int x = 0; x < side; ++x) {
-                const size_t at = static_cast<size_t>(y) * side + x;
-                row[x] = planes.mask[at] ? 0u : planes.color[at];
-            }
-        }
-        return out;
-    }
     // Sampled where a nearest-pixel resize samples, but from the picture
     // itself: resizing a paletted picture maps each colour back to the first
     // matching entry, which loses a transparent index sharing its colour.
-    const float xScale = static_cast<float>(w) / static_cast<float>(side);
-    const float yScale = static_cast<float>(h) / static_cast<float>(side);
+    const float xScale = static_cast<float>(image.GetWidth()) / static_cast<float>(side);
+    const float yScale = static_cast<float>(image.GetHeight()) / static_cast<float>(side);
     std::vector<uint32_t> sx(static_cast<size_t>(side));
     for (int x = 0; x < side; ++x) sx[static_cast<size_t>(x)] = static_cast<uint32_t>(static_cast<float>(x) * xScale);
     const bool alpha = image.AlphaIsValid();
