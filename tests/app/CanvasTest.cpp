@@ -245,17 +245,24 @@ void AddArrowLayer(CIconView& view, int32_t style)
     frame->SetLayerDescription(0, d, 30, 30);
 }
 
+// A white 40 x 40 picture carrying the arrow layer above.
+bool ShowWhiteWithArrowLayer(CIconView& view)
+{
+    Raster white;
+    white.Create(40, 40, 24);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x) white.SetPixelColor(x, y, MakeRgb(255, 255, 255));
+    if (!view.SetImage(QString(), &white, 0)) return false;
+    AddArrowLayer(view, 0x02);
+    return true;
+}
+
 class TemplateCanvasTest : public CanvasTest {};
 
 TEST_F(TemplateCanvasTest, LayerArrowAndAnchorMarkerArePainted)
 {
     CIconView view;
-    Raster white;
-    white.Create(40, 40, 24);
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 40; ++x) white.SetPixelColor(x, y, MakeRgb(255, 255, 255));
-    ASSERT_TRUE(view.SetImage(QString(), &white, 0));
-    AddArrowLayer(view, 0x02);
+    ASSERT_TRUE(ShowWhiteWithArrowLayer(view));
     view.ZoomIn();
     QImage img = PaintAll(view);
     // The marker's red centre at the zoomed anchor.
@@ -283,12 +290,7 @@ TEST_F(TemplateCanvasTest, LayerArrowAndAnchorMarkerArePainted)
 TEST_F(TemplateCanvasTest, RenderFrameFlattensLayersAndArrows)
 {
     CIconView view;
-    Raster white;
-    white.Create(40, 40, 24);
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 40; ++x) white.SetPixelColor(x, y, MakeRgb(255, 255, 255));
-    ASSERT_TRUE(view.SetImage(QString(), &white, 0));
-    AddArrowLayer(view, 0x02);
+    ASSERT_TRUE(ShowWhiteWithArrowLayer(view));
     auto flat = view.RenderFrame(0);
     ASSERT_NE(flat, nullptr);
     EXPECT_EQ(flat->GetWidth(), 40u);
